@@ -1,0 +1,29 @@
+// vorsk-cli: the Vorsk engine without a window.
+#include <cstdio>
+#include <cstring>
+
+#include "cli/commands.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: vorsk-cli <command> [options]\n"
+    "\n"
+    "Commands:\n"
+    "  plan       compose a piece and print its plan (one line per bar)\n"
+    "  generate   compose, render and mix a piece into Archive/ (or --out DIR)\n"
+    "\n"
+    "Run 'vorsk-cli <command> --help' for the options of a command.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    std::fputs(kUsage, argc < 2 ? stderr : stdout);
+    return argc < 2 ? 2 : 0;
+  }
+  if (std::strcmp(argv[1], "plan") == 0) return RunPlan(argc - 2, argv + 2);
+  if (std::strcmp(argv[1], "generate") == 0) return RunGenerate(argc - 2, argv + 2);
+  std::fprintf(stderr, "vorsk-cli: unknown command '%s' (valid: plan, generate)\n", argv[1]);
+  return 2;
+}

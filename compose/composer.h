@@ -1,0 +1,120 @@
+// CComposer: the composition engine and the track renderers that play its plan.
+//
+// One instance, theComposer, lives for the whole program and is used from the UI thread only.
+// Compose() turns an option set into a plan: one note string (two-digit note numbers 01..48)
+// and one rhythm string (one-digit durations in eighths, summing to 8) per bar, a velocity
+// string and one drum-loop choice (7 or 9) per 8-bar section. NextBar() reads the plan back.
+//
+// The renderers (RenderTP ... RenderDL, implemented in render/) read the plan and write voice
+// files into the temporary folder. They hold at most one archive (m_hArchive) and one voice
+// file (m_hOutWave) open; the STOP path may close and clear both fields from inside a pump, and
+// a renderer that sees m_bAbort afterwards returns -1 without touching them again.
+// Result codes: see render/render_codes.h.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/file_io.h"
+
+class CComposer {
+ public:
+  CComposer();
+
+  // --- composition run (compose/compose_run.cpp) ---
+  // Fourteen option strings by value; returns the number of 8-bar sections, or 1 when the log
+  // file (prefix + "log.txt") cannot be created, in which case nothing is composed.
+  int Compose(std::string strPrefix, std::string strNote, std::string strScale,
+              std::string strPlayMode, std::string strRhythm, std::string strHarmony,
+              std::string strForcePitch, std::string strTempo, std::string strLength,
+              std::string strPCI, std::string strMotive, std::string strHand,
+              std::string strPianoInt, std::string strSpare);
+  uint32_t MakeSessionId();
+
+  // --- plan access ---
+  void NextBar(std::string& strBar);  // "<notes> <rhythm>"; past the end yields " "
+  void RewindPlan();
+  int CountPlanNotes();
+
+  // --- phrase and motive generation (compose/phrase.cpp) ---
+  int ComposeSections(int nBars);
+  void PrepareSection();
+  void ComposeSection();
+  std::string MakeRhythm(char kind);
+  std::string MakeMelody(int n);
+  int NextStep(const std::string& notes);
+  std::string MirrorLastStep(const std::string& degrees);
+  std::string ReverseNotes(const std::string& notes);
+  std::string NotesToDegrees(const std::string& notes);
+  std::string DegreesToNotes(const std::string& degrees);
+
+  // --- random generator: the 15-bit LCG, seeded once per generation ---
+  void SeedRandom(uint32_t seed) { m_nRandState = seed; }
+  int Random();                   // 0..32767
+  int UniformIndex(int n);        // trunc(r * n / 32768.0)
+  int WeightedPosition(int total);  // trunc(r * total / 32768.0) + 1
+
+  // --- track renderers (render/): archive path in, voice files in m_strTemp* out ---
+  int RenderTP(const std::string& archivePath);
+  int RenderCH(const std::string& archivePath);
+  int RenderTA(const std::string& archivePath);
+  int RenderTF(const std::string& archivePath);
+  int RenderPP(const std::string& archivePath);
+  int RenderDL(const std::string& archivePath);
+
+  // --- state ---
+  unsigned char m_bAbort = 0;       // cancel request, set by STOP/EXIT, cleared by AbortGenerate
+  std::string m_strTempDir;         // temporary folder, ends with "/"
+  platform::FileHandle m_hOutWave = 0;  // voice file being written; 0 when closed
+  platform::FileHandle m_hArchive = 0;  // archive being read; 0 when closed
+  std::string m_strTempTP[2];
+  std::string m_strTempTA[3];
+  std::string m_strTempTF[3];
+  std::string m_strTempPP;
+  std::string m_strTempCH[3];
+  std::string m_strTempDL[3];
+  std::string m_strSectionWeights;
+  int m_sectionChoice[500] = {};
+  int m_nSectionChoices = 0;
+  std::string m_strGrouping;
+  int m_nGroupIndex = 0;
+  int m_nGroupSplit = 0;
+  unsigned char m_bFirstGroupStep = 0;
+  unsigned char m_bGroupMode = 0;
+  int m_bFreePitch = 0;
+  int m_bFullMotive = 0;
+  int m_bComplex = 0;
+  int m_nDirection = 0;
+  int m_nLowDegree = 4;
+  int m_nHighDegree = 0;
+  std::string m_strScaleCode;
+  std::string m_strNoteCode;
+  std::string m_patternTable[12][49];  // [column][row]: 0-5 rhythm patterns, 6-11 contours
+  std::string m_velocityCurves[31];
+  std::string m_strVelocities;
+  int m_nTotalNotes = 0;
+  std::string m_sectionRhythms[8];
+  std::vector<int> m_contourLists[12];
+  uint32_t m_nSessionId = 0;
+  std::string m_scaleTables[48];  // key * 4 + scale
+  std::string m_noteNames[50];    // "C_1" .. "B_4"; 0 and 49 empty
+  int m_nTempo = 0;
+  int m_nBars = 0;
+  int m_nBarsPerSection = 8;
+  int m_nEighthsPerBar = 8;
+  int m_bClosePlay = 0;
+  std::string m_strPianoInt;
+  double m_dBarSeconds = 0.0;
+  double m_dEighthMs = 0.0;
+  int m_nDegree = 0;
+  std::vector<std::string> m_barNotes;
+  std::vector<std::string> m_barRhythms;
+  int m_nPlanCursor = 0;
+  std::vector<std::string> m_scaleNotes;
+
+ private:
+  uint32_t m_nRandState = 0;
+};
+
+extern CComposer theComposer;

@@ -1,0 +1,177 @@
+#include "render/sample_catalog.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kEighth60 = 44100;  // one eighth at tempo 60, in bytes
+
+// "C_1", "C#1", ... "B_4" for note numbers 1..48, the composer's note names.
+std::string NoteName(int n) {
+  static const char* const kClasses[12] = {"C_", "C#", "D_", "D#", "E_", "F_",
+                                           "F#", "G_", "G#", "A_", "A#", "B_"};
+  return std::string(kClasses[(n - 1) % 12]) + std::to_string((n - 1) / 12 + 1);
+}
+
+void FillPiano(SampleGroup& g) {
+  static const int kWhiteKeys[7] = {1, 3, 5, 6, 8, 10, 12};
+  for (int octave = 0; octave < 4; ++octave) {
+    for (const int key : kWhiteKeys) {
+      const int n = key + 12 * octave;
+      for (int len = 1; len <= 5; ++len) {
+        char name[64];
+        std::snprintf(name, sizeof name, "TP%.2d%s_T060_L%d_11111.wav", n, NoteName(n).c_str(), len);
+        g.Add(name, kEighth60 * (len + 1));
+      }
+    }
+  }
+}
+
+void FillChords(SampleGroup& g) {
+  static const struct { int kk; const char* root; } kChords[3] = {{1, "C_"}, {6, "F_"}, {8, "G_"}};
+  for (const auto& chord : kChords) {
+    for (int len = 3; len <= 6; ++len) {
+      for (int v = 1; v <= 5; ++v) {
+        char name[64];
+        std::snprintf(name, sizeof name, "CH%.2d_%smaj_060_L%d_%d.wav", chord.kk, chord.root, len, v);
+        g.Add(name, kEighth60 * (len + 1));
+      }
+    }
+  }
+}
+
+void FillRhythm(SampleGroup& g) {
+  static const char* const kBass[63] = {
+      "BS01C_10602_1", "BS01C_10602_2", "BS01C_10603_1", "BS01C_10603_2", "BS01C_10603_3",
+      "BS01C_10604_1", "BS01C_10604_2", "BS01C_10605_2", "BS01C_10605_3", "BS03D_10602_1",
+      "BS03D_10602_2", "BS03D_10603_1", "BS03D_10603_2", "BS03D_10603_3", "BS03D_10604_1",
+      "BS03D_10604_2", "BS03D_10605_2", "BS03D_10605_3", "BS05E_10602_2", "BS05E_10602_3",
+      "BS05E_10603_1", "BS05E_10603_2", "BS05E_10603_3", "BS05E_10604_1", "BS05E_10604_3",
+      "BS05E_10605_1", "BS05E_10605_3", "BS06F_10602_2", "BS06F_10602_3", "BS06F_10603_1",
+      "BS06F_10603_2", "BS06F_10603_3", "BS06F_10604_1", "BS06F_10604_3", "BS06F_10605_1",
+      "BS06F_10605_3", "BS08G_10602_2", "BS08G_10602_3", "BS08G_10603_1", "BS08G_10603_2",
+      "BS08G_10603_3", "BS08G_10604_1", "BS08G_10604_3", "BS08G_10605_1", "BS08G_10605_3",
+      "BS10A_10602_1", "BS10A_10602_3", "BS10A_10603_1", "BS10A_10603_2", "BS10A_10603_3",
+      "BS10A_10604_2", "BS10A_10604_3", "BS10A_10605_1", "BS10A_10605_2", "BS12B_10602_1",
+      "BS12B_10602_3", "BS12B_10603_1", "BS12B_10603_2", "BS12B_10603_3", "BS12B_10604_2",
+      "BS12B_10604_3", "BS12B_10605_1", "BS12B_10605_2"};
+  for (const char* base : kBass) {
+    const std::string name = base;
+    const int code = std::stoi(name.substr(9, 2));  // the two digits after "06"
+    const int size = code == 2 ? 220500 : code == 5 ? 308700 : 264600;
+    g.Add(name + ".wav", size);
+  }
+  g.Add("DL_060_07.wav", 3175324);
+  g.Add("DL_060_09.wav", 3175324);
+}
+
+void FillAccomp(SampleGroup& g) {
+  static const char* const kLowPiano[14] = {
+      "PP01C_1060_1", "PP03D_1060_1", "PP05E_1060_1", "PP06F_1060_2", "PP08G_1060_2",
+      "PP10A_1060_2", "PP12B_1060_2", "PP13C_2060_1", "PP15D_2060_1", "PP17E_2060_1",
+      "PP18F_2060_2", "PP20G_2060_2", "PP22A_2060_2", "PP24B_2060_2"};
+  for (const char* name : kLowPiano) g.Add(std::string(name) + ".wav", 88200);
+
+  static const char* const kFigures[88] = {
+      "TA01C_060101", "TA01C_060103", "TA01C_060201", "TA01C_060301", "TA01C_060302",
+      "TA01C_060305", "TA01C_060401", "TA01C_060402", "TA01C_060403", "TA01C_060405",
+      "TA01C_060501", "TA01C_060502", "TA01C_060504", "TA01C_060505", "TA03D_060101",
+      "TA03D_060105", "TA03D_060201", "TA03D_060301", "TA03D_060303", "TA03D_060304",
+      "TA03D_060401", "TA03D_060403", "TA03D_060404", "TA03D_060405", "TA03D_060502",
+      "TA03D_060503", "TA03D_060504", "TA03D_060505", "TA05E_060102", "TA05E_060104",
+      "TA05E_060204", "TA05E_060301", "TA05E_060302", "TA05E_060304", "TA05E_060401",
+      "TA05E_060402", "TA05E_060404", "TA05E_060501", "TA05E_060503", "TA05E_060504",
+      "TA05E_060505", "TA06F_060104", "TA06F_060204", "TA06F_060301", "TA06F_060303",
+      "TA06F_060305", "TA06F_060401", "TA06F_060402", "TA06F_060404", "TA06F_060405",
+      "TA06F_060501", "TA06F_060502", "TA06F_060503", "TA06F_060504", "TA08G_060103",
+      "TA08G_060105", "TA08G_060203", "TA08G_060301", "TA08G_060403", "TA08G_060404",
+      "TA08G_060502", "TA08G_060503", "TA08G_060505", "TA10A_060102", "TA10A_060104",
+      "TA10A_060202", "TA10A_060303", "TA10A_060304", "TA10A_060305", "TA10A_060401",
+      "TA10A_060402", "TA10A_060403", "TA10A_060404", "TA10A_060501", "TA10A_060503",
+      "TA10A_060504", "TA12B_060103", "TA12B_060105", "TA12B_060203", "TA12B_060301",
+      "TA12B_060302", "TA12B_060304", "TA12B_060401", "TA12B_060402", "TA12B_060404",
+      "TA12B_060405", "TA12B_060501", "TA12B_060505"};
+  for (const char* base : kFigures) {
+    const int len = base[9] - '0';
+    g.Add(std::string(base) + ".wav", kEighth60 * (len + 1));
+  }
+
+  // Rhythm figures: each size is the figure's own.
+  static const struct { const char* name; int size; } kRhythmFigures[22] = {
+      {"TF01C_060403", 308700}, {"TF01C_060407", 220500}, {"TF01C_060501", 352800},
+      {"TF03D_060304", 264600}, {"TF03D_060407", 220500}, {"TF03D_060501", 352800},
+      {"TF03D_060506", 352800}, {"TF05E_060306", 264600}, {"TF05E_060405", 220500},
+      {"TF05E_060503", 352800}, {"TF06F_060206", 220500}, {"TF06F_060401", 308700},
+      {"TF06F_060405", 220500}, {"TF06F_060503", 352800}, {"TF08G_060201", 220500},
+      {"TF08G_060401", 220500}, {"TF08G_060507", 352800}, {"TF10A_060403", 220500},
+      {"TF10A_060505", 352800}, {"TF10A_060506", 352800}, {"TF12B_060403", 220500},
+      {"TF12B_060505", 352800}};
+  for (const auto& figure : kRhythmFigures) g.Add(std::string(figure.name) + ".wav", figure.size);
+}
+
+int FindOffset(const SampleGroup& g, const std::string& name, bool ignoreCase) {
+  int offset = 0;
+  for (size_t i = 0; i < g.m_names.size(); ++i) {
+    const bool same = ignoreCase ? ::strcasecmp(g.m_names[i].c_str(), name.c_str()) == 0
+                                 : g.m_names[i] == name;
+    if (same) return offset;
+    offset += g.m_sizes[i];
+  }
+  return -1;
+}
+
+}  // namespace
+
+int SampleGroup::TotalSize() const {
+  int total = 0;
+  for (const int size : m_sizes) total += size;
+  return total;
+}
+
+CSampleCatalog::CSampleCatalog() {
+  SampleGroup* const groups[5] = {&m_pianoGroup, &m_chordGroup, &m_rhythmGroup, &m_accompGroup,
+                                  &m_spareGroup};
+  for (SampleGroup* g : groups) g->Add(kSilenceName, kSilenceBytes);
+  FillPiano(m_pianoGroup);
+  FillChords(m_chordGroup);
+  FillRhythm(m_rhythmGroup);
+  FillAccomp(m_accompGroup);
+}
+
+CSampleCatalog::~CSampleCatalog() { platform::CloseAndClear(m_hArchive); }
+
+int CSampleCatalog::FindPianoOffset(const std::string& name) const {
+  return FindOffset(m_pianoGroup, name, false);
+}
+
+int CSampleCatalog::FindChordOffset(const std::string& name) const {
+  return FindOffset(m_chordGroup, name, true);
+}
+
+int CSampleCatalog::FindAccompOffset(const std::string& name) const {
+  return FindOffset(m_accompGroup, name, false);
+}
+
+std::string CSampleCatalog::MatchPianoSample(const std::string& name) const {
+  if (name.size() < 9) return {};
+  const std::string prefix = name.substr(0, name.size() - 9);
+  for (const std::string& entry : m_pianoGroup.m_names) {
+    if (entry.size() < 9 || entry.compare(0, entry.size() - 9, prefix) != 0) continue;
+    if (entry.size() - 9 != prefix.size()) continue;
+    for (size_t j = 0; j < 5; ++j) {
+      const size_t pos = prefix.size() + j;
+      if (pos < name.size() && pos < entry.size() && name[pos] == '1' && entry[pos] == '1') return entry;
+    }
+  }
+  return {};
+}
+
+std::vector<CSampleCatalog::Archive> CSampleCatalog::Archives() const {
+  return {{"Data0.dat", &m_pianoGroup},
+          {"Data1.dat", &m_chordGroup},
+          {"Data2.dat", &m_rhythmGroup},
+          {"Data3.dat", &m_accompGroup},
+          {"data4.dat", &m_spareGroup}};
+}

@@ -1,0 +1,79 @@
+// CSampleCatalog: the names and byte sizes of every sample inside the archives, in archive
+// order, plus the wave-header work buffer and the range-copy primitives.
+//
+// An archive is raw 16-bit mono PCM at 44 100 Hz, samples back to back with no header; a
+// sample's offset is the sum of the sizes before it. This table is the only description of
+// the layout: the archive builder (tools/) writes the archives from it.
+//
+// Each renderer makes one catalog for the duration of its call. The catalog owns m_hArchive
+// (used by CopyRhythmSample) and closes it when destroyed. Handles passed to the copy
+// primitives belong to the caller. UI thread only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/file_io.h"
+
+struct SampleGroup {
+  std::vector<std::string> m_names;
+  std::vector<int> m_sizes;
+
+  void Add(const std::string& name, int size) {
+    m_names.push_back(name);
+    m_sizes.push_back(size);
+  }
+  int TotalSize() const;
+};
+
+class CSampleCatalog {
+ public:
+  CSampleCatalog();
+  ~CSampleCatalog();
+  CSampleCatalog(const CSampleCatalog&) = delete;
+  CSampleCatalog& operator=(const CSampleCatalog&) = delete;
+
+  // Byte offset of name in its group, or -1. Piano and accompaniment compare exactly; the
+  // chord lookup ignores case ("..._Maj_..." finds "..._maj_...").
+  int FindPianoOffset(const std::string& name) const;
+  int FindChordOffset(const std::string& name) const;
+  int FindAccompOffset(const std::string& name) const;
+  // First piano entry with the same name up to the mask that has a '1' in a slot where name
+  // has one; "" when none.
+  std::string MatchPianoSample(const std::string& name) const;
+  // Copies count bytes of a rhythm-group sample from m_hArchive to out: 0 done, 1 name not
+  // found or seek failed, 2 short write.
+  int CopyRhythmSample(platform::FileHandle out, const std::string& name, int count);
+
+  // Wave file primitives (render/wave_file.cpp).
+  // Creates path and writes the 44-byte header for bars at tempo with pad time m_dPadMs; the
+  // returned handle (kInvalidHandle on failure) belongs to the caller, positioned at byte 44.
+  platform::FileHandle WriteWaveHeader(const std::string& path, int bars, int tempo);
+  // Copies count bytes from offset of archive to out; returns the bytes written (count on
+  // success), 0 on a failed seek, 2 on a short write.
+  int CopyRange(platform::FileHandle archive, platform::FileHandle out, long long offset, int count);
+  // As CopyRange with every sample scaled by the gain of level (1 and below: unchanged);
+  // returns the bytes written, 0 on a failed seek, 1 on an empty read, 2 on a short write.
+  int CopyRangeScaled(platform::FileHandle archive, platform::FileHandle out, long long offset,
+                      int count, int level);
+
+  // Archive file names and their groups, in the order Data0.dat .. Data3.dat, data4.dat.
+  struct Archive {
+    const char* fileName;
+    const SampleGroup* group;
+  };
+  std::vector<Archive> Archives() const;
+
+  unsigned char m_header[40] = {};
+  SampleGroup m_pianoGroup;   // Data0.dat
+  SampleGroup m_rhythmGroup;  // Data2.dat
+  SampleGroup m_spareGroup;   // no archive; data4.dat only has to exist
+  SampleGroup m_chordGroup;   // Data1.dat
+  SampleGroup m_accompGroup;  // Data3.dat
+  double m_dPadMs = 0.0;
+  platform::FileHandle m_hArchive = 0;
+};
+
+// The silence every group starts with: four seconds of zeros.
+inline constexpr const char* kSilenceName = "AA_silence.wav";
+inline constexpr int kSilenceBytes = 352800;
