@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vorsk needs and builds it into build/ (program folder: build/bin).
+# Idempotent: packages already present are not fetched again, an unchanged build does nothing.
+# Usage: scripts/setup.sh [extra cmake arguments...]
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+packages=(build-essential cmake pkg-config libgtest-dev libfluidsynth-dev fluid-soundfont-gm)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing Debian packages: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+build_dir="${VORSK_BUILD_DIR:-$root/build}"
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)"

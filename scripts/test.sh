@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds Vorsk twice (normal, and with AddressSanitizer + UndefinedBehaviorSanitizer) and runs
+# every test in both builds. The sanitizer build skips rendering the sample archives; the tests
+# of the archives themselves run in the normal build.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+
+"$root/scripts/setup.sh"
+VORSK_BUILD_DIR="$root/build-asan" "$root/scripts/setup.sh" -DVORSK_SANITIZE=ON -DVORSK_BUILD_ARCHIVES=OFF
+
+status=0
+echo "== Tests (normal build) =="
+ctest --test-dir "$root/build" --output-on-failure -j2 || status=1
+echo "== Tests (sanitizer build) =="
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$root/build-asan" --output-on-failure -j2 || status=1
+exit $status
