@@ -1,0 +1,281 @@
+#include "options/settings_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_io.h"
+#include "platform/system_paths.h"
+#include "recording_view.h"
+#include "support/fixtures.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const char kDefaultFile[] =
+    "Note=C\r\nScale=Maj\r\nPlayMode=Clo\r\nRhythm=D\r\nHarmony=\r\nForcePitch=Reg\r\n"
+    "Tempo=60\r\nHand=F\r\nMotive=B\r\nPianoInt=C\r\nPCI=Sim\r\n";
+
+void WriteText(const std::string& path, const std::string& text) {
+  fixtures::WriteAll(path, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
+std::string ReadText(const std::string& path) {
+  const auto bytes = fixtures::ReadAll(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  SettingsFileTest() : m_settings(m_dir.File(kSettingsFileName)), m_options(&m_view) {}
+
+  void Write(const std::string& text) { WriteText(m_settings.Path(), text); }
+  std::string Read(const std::string& key, const std::string& def = "<default>") {
+    return m_settings.ReadSetting(key, def);
+  }
+  // Start-up as the window does it: defaults, then the file; view events of the load only.
+  void StartUp() {
+    m_options.SetDefaults();
+    m_view.ClearEvents();
+    m_settings.LoadSettings(m_options);
+  }
+
+  fixtures::ScratchDir m_dir;
+  CSettingsFile m_settings;
+  CRecordingView m_view;
+  COptionSet m_options;
+};
+
+TEST(SettingsFilePath, DefaultPathIsBesideTheProgram) {
+  const std::string path = CSettingsFile::DefaultPath();
+  EXPECT_EQ(path, platform::ProgramFolder() + "/Vorsk.INI");
+  EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(path).parent_path(),
+                                          VORSK_PROGRAM_DIR));
+  EXPECT_EQ(CSettingsFile().Path(), path);
+}
+
+TEST_F(SettingsFileTest, ReadSettingMissingFileOrKeyGivesTheDefault) {
+  EXPECT_EQ(Read("Note", "C"), "C");
+  Write("Scale=Min\r\n");
+  EXPECT_EQ(Read("Note", "C"), "C");
+  EXPECT_EQ(Read("Scale", "Maj"), "Min");
+}
+
+TEST_F(SettingsFileTest, ReadSettingMatchesLinesThatBeginWithTheKey) {
+  Write(" Note=D\r\nnote=E\r\nNotes=F\r\nNote=G\r\nPlayModeX=Ope\r\nTempo=9=0\r\n");
+  // Position 0 only, case-sensitive; a longer key that starts with the key matches.
+  EXPECT_EQ(Read("Note"), "F");
+  EXPECT_EQ(Read("PlayMode"), "Ope");
+  // The text after the first "=".
+  EXPECT_EQ(Read("Tempo"), "9=0");
+  EXPECT_EQ(Read("Scale"), "<default>");
+}
+
+TEST_F(SettingsFileTest, ReadSettingFirstMatchWinsOverDuplicates) {
+  Write("Hand=R\r\nHand=F\r\nRhythm=\r\nRhythm=BD\r\n");
+  EXPECT_EQ(Read("Hand"), "R");
+  EXPECT_EQ(Read("Rhythm"), "");
+}
+
+TEST_F(SettingsFileTest, ReadSettingLineWithoutEqualsYieldsTheWholeLine) {
+  Write("Tempo90\r\nMotive\r\nHand\n");
+  EXPECT_EQ(Read("Tempo"), "Tempo90");
+  EXPECT_EQ(Read("Motive"), "Motive");
+  EXPECT_EQ(Read("Hand"), "Hand");
+}
+
+TEST_F(SettingsFileTest, ReadSettingRemovesLineFeedsAndKeepsLoneCarriageReturns) {
+  Write("Note=C\rX\r\nScale=Min\r\r\nPCI=Com\rTempo=90\nHand=F\r");
+  EXPECT_EQ(Read("Note"), "C\rX");
+  EXPECT_EQ(Read("Scale"), "Min\r");
+  // A lone CR does not end a line: Tempo is inside the PCI line.
+  EXPECT_EQ(Read("PCI"), "Com\rTempo=90");
+  EXPECT_EQ(Read("Tempo"), "<default>");
+  // A CR at the very end of the file stays too.
+  EXPECT_EQ(Read("Hand"), "F\r");
+}
+
+TEST_F(SettingsFileTest, ReadSettingSeesLongLinesAsPiecesOf127Characters) {
+  // A value longer than the piece is cut at 127 characters of line.
+  Write("Note=" + std::string(200, 'x') + "\r\n");
+  EXPECT_EQ(Read("Note"), std::string(127 - 5, 'x'));
+
+  // The second piece of a long line is a line of its own and can carry a key.
+  Write(std::string(127, '#') + "Tempo=90\r\nTempo=60\r\n");
+  EXPECT_EQ(Read("Tempo"), "90");
+
+  // A line of exactly 127 characters leaves its line end as a piece "\n" of its own.
+  Write("Motive=" + std::string(120, 'F') + "\r\nHand=R\r\n");
+  EXPECT_EQ(Read("Motive"), std::string(120, 'F'));
+  EXPECT_EQ(Read("Hand"), "R");
+
+  // A key cut by the piece boundary is not found.
+  Write(std::string(125, '#') + "Scale=Min\r\n");
+  EXPECT_EQ(Read("Scale"), "<default>");
+}
+
+TEST_F(SettingsFileTest, ReadSettingFindsTheFileWhateverTheCaseOfItsName) {
+  WriteText(m_dir.File("vorsk.ini"), "Tempo=90\r\n");
+  EXPECT_EQ(Read("Tempo"), "90");
+}
+
+TEST_F(SettingsFileTest, LoadWithoutFileKeepsDefaultsAndClicksTwiceForRhythm) {
+  StartUp();
+  EXPECT_EQ(m_options.Note(), "C");
+  EXPECT_EQ(m_options.Scale(), "Maj");
+  EXPECT_EQ(m_options.Rhythm(), "D");
+  EXPECT_EQ(m_options.Harmony(), "");
+  EXPECT_EQ(m_options.PianoInt(), "C");
+  EXPECT_EQ(m_options.PCI(), "Sim");
+  // Rhythm is toggled off and on again; unchanged Scale, Hand and Motive stay silent.
+  EXPECT_EQ(m_view.Trail(), (Strings{"Note", "PlayMode", "Rhythm", "sound", "Rhythm", "sound",
+                                     "ForcePitch", "Tempo", "PCI"}));
+  EXPECT_EQ(m_view.Visible(),
+            (std::set<int>{1002, 1014, 1020, 1073, 1028, 1050, 1033, 1071, 1069}));
+}
+
+TEST_F(SettingsFileTest, LoadAppliesEveryStoredValueInOrder) {
+  Write("Note=FG\r\nScale=PMin\r\nPlayMode=Ope\r\nRhythm=BD\r\nHarmony=VS\r\nForcePitch=Fre\r\n"
+        "Tempo=90\r\nHand=R\r\nMotive=F\r\nPianoInt=C\r\nPCI=Com\r\n");
+  StartUp();
+  EXPECT_EQ(m_options.Note(), "FG");
+  EXPECT_EQ(m_options.Scale(), "PMin");
+  EXPECT_EQ(m_options.PlayMode(), "Ope");
+  EXPECT_EQ(m_options.Rhythm(), "BD");
+  EXPECT_EQ(m_options.Harmony(), "VS");
+  EXPECT_EQ(m_options.ForcePitch(), "Fre");
+  EXPECT_EQ(m_options.Tempo(), "90");
+  EXPECT_EQ(m_options.Hand(), "R");
+  EXPECT_EQ(m_options.Motive(), "F");
+  EXPECT_EQ(m_options.PianoInt(), "C");
+  EXPECT_EQ(m_options.PCI(), "Com");
+  EXPECT_EQ(m_view.Visible(), (std::set<int>{1008, 1018, 1019, 1074, 1073, 1025, 1068, 1030,
+                                             1034, 1072, 1070, 1049}));
+  EXPECT_EQ(m_view.Trail(),
+            (Strings{"Note", "Scale", "sound", "PlayMode", "Rhythm", "sound", "Rhythm", "sound",
+                     "Rhythm", "sound", "Harmony", "ForcePitch", "Tempo", "Hand", "sound",
+                     "Motive", "sound", "PCI"}));
+}
+
+TEST_F(SettingsFileTest, LoadEmptyRhythmLineDiffersFromMissingLine) {
+  Write("Rhythm=\r\n");
+  StartUp();
+  EXPECT_EQ(m_options.Rhythm(), "");
+  EXPECT_TRUE(m_view.VisibleOf(kRhythmCodes).empty());
+  EXPECT_EQ(m_view.m_nSounds, 1);
+
+  Write("Harmony=S\r\n");
+  StartUp();
+  EXPECT_EQ(m_options.Rhythm(), "D");
+  EXPECT_EQ(m_options.Harmony(), "S");
+}
+
+TEST_F(SettingsFileTest, LoadRepeatedLettersToggleOffAgain) {
+  Write("Rhythm=DD\r\nHarmony=SVS\r\n");
+  StartUp();
+  EXPECT_EQ(m_options.Rhythm(), "");
+  EXPECT_TRUE(m_view.VisibleOf(kRhythmCodes).empty());
+  EXPECT_EQ(m_options.Harmony(), "V");
+  EXPECT_EQ(m_view.VisibleOf(kHarmonyCodes), std::set<int>{1068});
+}
+
+TEST_F(SettingsFileTest, LoadPianoIntAnythingButCSwitchesOnAndSavesTheOnCode) {
+  for (const char* stored : {"Yes", "c", "P", "C "}) {
+    SCOPED_TRACE(stored);
+    Write(std::string("PianoInt=") + stored + "\r\n");
+    StartUp();
+    EXPECT_EQ(m_options.PianoInt(), kPianoIntOn);
+    ASSERT_EQ(m_settings.SaveSettings(m_options), 0);
+    EXPECT_NE(ReadText(m_settings.Path()).find("PianoInt=P\r\n"), std::string::npos);
+  }
+  Write("PianoInt=C\r\n");
+  StartUp();
+  EXPECT_EQ(m_options.PianoInt(), "C");
+}
+
+TEST_F(SettingsFileTest, LoadPassesUnknownCodesOnUnchecked) {
+  Write("Note=H\r\nTempo=90\r\r\nHand=\r\n");
+  StartUp();
+  EXPECT_EQ(m_options.Note(), "H");
+  EXPECT_TRUE(m_view.VisibleOf(kNoteCodes).empty());
+  EXPECT_EQ(m_options.Tempo(), "90\r");
+  EXPECT_TRUE(m_view.VisibleOf(kTempoCodes).empty());
+  EXPECT_EQ(m_options.Hand(), "");
+  EXPECT_TRUE(m_view.VisibleOf(kHandCodes).empty());
+}
+
+TEST_F(SettingsFileTest, LoadRhythmWithLoneCarriageReturnTogglesIt) {
+  Write("Rhythm=B\rD\r\n");
+  StartUp();
+  EXPECT_EQ(m_options.Rhythm(), "B\rD");
+  EXPECT_EQ(m_view.VisibleOf(kRhythmCodes), (std::set<int>{1073, 1074}));
+  EXPECT_EQ(m_view.m_nSounds, 4);
+}
+
+TEST_F(SettingsFileTest, SaveWritesTheDefaultsByteForByte) {
+  m_options.SetDefaults();
+  m_options.SetGenerateLength("15");
+  EXPECT_EQ(m_settings.SaveSettings(m_options), 0);
+  EXPECT_EQ(ReadText(m_settings.Path()), kDefaultFile);
+}
+
+TEST_F(SettingsFileTest, SaveTruncatesAndRoundTrips) {
+  Write(std::string(4000, 'z'));
+  m_options.SetDefaults();
+  m_options.SetNote("AB");
+  m_options.SetScale("PMaj");
+  m_options.ToggleRhythm("B");
+  m_options.ToggleRhythm("D");
+  m_options.ToggleHarmony("V");
+  m_options.ToggleHarmony("S");
+  m_options.SetTempo("90");
+  m_options.SetPCI("Com");
+  m_options.TogglePianoInt();
+  ASSERT_EQ(m_settings.SaveSettings(m_options), 0);
+  EXPECT_EQ(ReadText(m_settings.Path()),
+            "Note=AB\r\nScale=PMaj\r\nPlayMode=Clo\r\nRhythm=B\r\nHarmony=VS\r\n"
+            "ForcePitch=Reg\r\nTempo=90\r\nHand=F\r\nMotive=B\r\nPianoInt=P\r\nPCI=Com\r\n");
+
+  COptionSet loaded;
+  loaded.SetDefaults();
+  m_settings.LoadSettings(loaded);
+  for (const auto getter : {&COptionSet::Note, &COptionSet::Scale, &COptionSet::PlayMode,
+                            &COptionSet::Rhythm, &COptionSet::Harmony, &COptionSet::ForcePitch,
+                            &COptionSet::Tempo, &COptionSet::Hand, &COptionSet::Motive,
+                            &COptionSet::PianoInt, &COptionSet::PCI}) {
+    EXPECT_EQ((loaded.*getter)(), (m_options.*getter)());
+  }
+}
+
+TEST_F(SettingsFileTest, SaveToAnUnwritablePlaceReturnsOneAndWritesNothing) {
+  m_options.SetDefaults();
+
+  const CSettingsFile missingFolder(m_dir.File("absent/Vorsk.INI"));
+  EXPECT_EQ(missingFolder.SaveSettings(m_options), 1);
+  EXPECT_FALSE(platform::FileExists(m_dir.File("absent")));
+
+  ASSERT_TRUE(platform::MakeFolder(m_settings.Path()));  // a folder in the file's place
+  EXPECT_EQ(m_settings.SaveSettings(m_options), 1);
+  EXPECT_EQ(platform::ListFolder(m_settings.Path(), ""), Strings{});
+
+  // A full disk: the text cannot be stored.
+  EXPECT_EQ(CSettingsFile("/dev/full").SaveSettings(m_options), 1);
+}
+
+TEST_F(SettingsFileTest, SaveIntoReadOnlyFolderReturnsOne) {
+  const std::string folder = m_dir.File("ro");
+  ASSERT_TRUE(platform::MakeFolder(folder));
+  ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+  if (::access(folder.c_str(), W_OK) == 0) GTEST_SKIP() << "permissions do not bind this user";
+  m_options.SetDefaults();
+  EXPECT_EQ(CSettingsFile(folder + "/Vorsk.INI").SaveSettings(m_options), 1);
+  EXPECT_EQ(platform::ListFolder(folder, ""), Strings{});
+}
+
+}  // namespace
