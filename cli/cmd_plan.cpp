@@ -1,9 +1,84 @@
-// Placeholder until the subcommand lands.
+// vorsk-cli plan: composes a piece and prints its plan. Standard output carries one line per
+// bar ("<notes> <rhythm>"), then "CHOICES" with the section choices, then "VELOCITIES " with the
+// velocity string, and nothing else; messages go to standard error.
 #include <cstdio>
+#include <string>
 
+#include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "compose/composer.h"
+#include "platform/file_io.h"
+#include "platform/system_paths.h"
 
-int RunPlan(int, char**) {
-  std::fputs("vorsk-cli: this command is not built yet\n", stderr);
-  return 1;
+namespace {
+
+const char kSummary[] =
+    "Composes a piece from the options and prints its plan: one line per bar (two-digit note\n"
+    "numbers 01..48, a blank, one-digit durations in eighths), then CHOICES with the drum-loop\n"
+    "choice of each 8-bar section, then VELOCITIES with the velocity string. The same session\n"
+    "id and options always print the same plan.";
+
+}  // namespace
+
+int RunPlan(int argc, char** argv) {
+  CliOptions options;
+  switch (ParseCliOptions("plan", argc, argv, {}, options)) {
+    case kCliHelp:
+      PrintCliHelp(stdout, "plan", kSummary, {});
+      return 0;
+    case kCliUsageError:
+      return 2;
+    case kCliParsed:
+      break;
+  }
+
+  // Without --log-prefix the log goes to a uniquely named scratch file, removed afterwards.
+  std::string prefix = options.strLogPrefix;
+  std::string scratch;
+  if (!options.bLogPrefix) {
+    scratch = platform::MakeTempFileName(platform::TempFolder());
+    if (scratch.empty()) {
+      std::fprintf(stderr, "vorsk-cli plan: cannot create a file in the temporary folder %s\n",
+                   platform::TempFolder().c_str());
+      return 1;
+    }
+    prefix = scratch + "_";
+  }
+
+  CComposer& composer = theComposer;
+  composer.m_bFixedSessionId = options.bSessionId;
+  composer.m_nFixedSessionId = options.nSessionId;
+  composer.m_nBars = 0;  // stays 0 when Compose stops before composing
+  composer.Compose(prefix, options.strNote, options.strScale, options.strPlayMode,
+                   options.strRhythm, options.strHarmony, options.strForcePitch, options.strTempo,
+                   options.strLength, options.strPCI, options.strMotive, options.strHand,
+                   options.strPianoInt, "");
+  if (!scratch.empty()) {
+    platform::DeleteFile(prefix + "log.txt");
+    platform::DeleteFile(scratch);
+  }
+  if (composer.m_nBars == 0) {
+    std::fprintf(stderr, "vorsk-cli plan: cannot create the session log %slog.txt\n",
+                 prefix.c_str());
+    return 1;
+  }
+
+  composer.RewindPlan();
+  std::string bar;
+  for (int i = 0; i < composer.m_nBars; ++i) {
+    composer.NextBar(bar);
+    std::fputs(bar.c_str(), stdout);
+    std::fputc('\n', stdout);
+  }
+  composer.RewindPlan();
+  std::fputs("CHOICES", stdout);
+  for (int i = 0; i < composer.m_nSectionChoices; ++i) std::printf(" %d", composer.m_sectionChoice[i]);
+  std::fputs("\nVELOCITIES ", stdout);
+  std::fputs(composer.m_strVelocities.c_str(), stdout);
+  std::fputc('\n', stdout);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "vorsk-cli plan: cannot write the plan to standard output\n");
+    return 1;
+  }
+  return 0;
 }

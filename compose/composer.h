@@ -30,6 +30,8 @@ class CComposer {
               std::string strForcePitch, std::string strTempo, std::string strLength,
               std::string strPCI, std::string strMotive, std::string strHand,
               std::string strPianoInt, std::string strSpare);
+  // The session identifier: the calendar time (platform::Now) folded into 32 bits, or
+  // m_nFixedSessionId when m_bFixedSessionId is set (vorsk-cli --session-id reproduces a piece).
   uint32_t MakeSessionId();
 
   // --- plan access ---
@@ -97,6 +99,8 @@ class CComposer {
   std::string m_sectionRhythms[8];
   std::vector<int> m_contourLists[12];
   uint32_t m_nSessionId = 0;
+  bool m_bFixedSessionId = false;   // set by the caller to replay a known session
+  uint32_t m_nFixedSessionId = 0;
   std::string m_scaleTables[48];  // key * 4 + scale
   std::string m_noteNames[50];    // "C_1" .. "B_4"; 0 and 49 empty
   int m_nTempo = 0;
