@@ -2,24 +2,24 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/cli_options.h"
 #include "cli/commands.h"
 
 namespace {
 
-const char kUsage[] =
-    "Usage: vorsk-cli <command> [options]\n"
-    "\n"
+const char kCommands[] =
     "Commands:\n"
     "  plan       compose a piece and print its plan (one line per bar)\n"
     "  generate   compose, render and mix a piece into Archive/ (or --out DIR)\n"
     "\n"
-    "Run 'vorsk-cli <command> --help' for the options of a command.\n";
+    "Run 'vorsk-cli <command> --help' for the flags of one command.";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    std::fputs(kUsage, argc < 2 ? stderr : stdout);
+    std::FILE* out = argc < 2 ? stderr : stdout;
+    PrintCliHelp(out, "<command>", kCommands, {});
     return argc < 2 ? 2 : 0;
   }
   if (std::strcmp(argv[1], "plan") == 0) return RunPlan(argc - 2, argv + 2);
