@@ -1,0 +1,84 @@
+// The built archives against the catalog: sizes, entry boundaries, silence, levels, tails.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "render/sample_catalog.h"
+#include "tools/audio_analysis.h"
+#include "tools/built_archives.h"
+
+namespace {
+
+constexpr int kMinus1Dbfs = 29204;  // 32767 x 10^(-1/20)
+constexpr size_t kFiveMs = 220;
+
+TEST(BuiltArchives, EveryArchiveHoldsItsGroupBackToBackFromItsCatalogOffsets) {
+  SKIP_UNLESS_ARCHIVES_BUILT();
+  const CSampleCatalog catalog;
+  for (const auto& archive : catalog.Archives()) {
+    SCOPED_TRACE(archive.fileName);
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(built::ProgramFile(archive.fileName), ec);
+    ASSERT_FALSE(ec) << "missing " << built::ProgramFile(archive.fileName);
+    EXPECT_EQ(size, static_cast<uintmax_t>(archive.group->TotalSize()));
+    const auto& entries = built::ArchiveEntries(archive.fileName);
+    ASSERT_EQ(entries.size(), archive.group->m_names.size());
+    for (const built::Entry& e : entries) {
+      SCOPED_TRACE(e.name);
+      const int peak = analysis::PeakAbs(e.pcm);
+      if (e.name == kSilenceName) {
+        EXPECT_EQ(peak, 0);
+        continue;
+      }
+      ASSERT_GT(peak, 3000) << "an entry that hardly sounds";
+      // Each sample starts from silence with its first note at its first frame: cut at
+      // another offset, it would start in the middle of a sound or with a gap.
+      EXPECT_LE(std::abs(e.pcm.front()), peak / 50);
+      EXPECT_GE(analysis::PeakAbs(e.pcm, 0, 2205), peak / 4) << "hardly anything sounds in the first 50 ms";
+    }
+  }
+}
+
+TEST(BuiltArchives, NoSampleClipsAndEverySampleEndsQuiet) {
+  SKIP_UNLESS_ARCHIVES_BUILT();
+  for (const char* file : {"Data0.dat", "Data1.dat", "Data2.dat", "Data3.dat"}) {
+    for (const built::Entry& e : built::ArchiveEntries(file)) {
+      if (e.name == kSilenceName) continue;
+      SCOPED_TRACE(e.name);
+      const int peak = analysis::PeakAbs(e.pcm);
+      EXPECT_LE(peak, kMinus1Dbfs);
+      // The last 5 ms at least 40 dB under the peak: a cut at the full length does not click.
+      EXPECT_LE(analysis::PeakAbs(e.pcm, e.pcm.size() - kFiveMs), peak / 100);
+    }
+  }
+}
+
+// Median over a family of the RMS of each sample's first eighth, in dB re full scale.
+double MedianAttackRmsDb(const std::string& prefix) {
+  std::vector<double> rms;
+  for (const built::Entry* e : built::EntriesStartingWith(prefix)) {
+    double sum = 0.0;
+    const size_t n = std::min<size_t>(e->pcm.size(), 22050);
+    for (size_t i = 0; i < n; ++i) sum += static_cast<double>(e->pcm[i]) * e->pcm[i];
+    rms.push_back(10.0 * std::log10(sum / static_cast<double>(n) / (32767.0 * 32767.0) + 1e-20));
+  }
+  std::sort(rms.begin(), rms.end());
+  return rms.empty() ? -200.0 : rms[rms.size() / 2];
+}
+
+TEST(BuiltArchives, TheMelodyIsTheLoudestFamily) {
+  SKIP_UNLESS_ARCHIVES_BUILT();
+  const double melody = MedianAttackRmsDb("TP");
+  int melodyPeak = 0;
+  for (const built::Entry* e : built::EntriesStartingWith("TP"))
+    melodyPeak = std::max(melodyPeak, analysis::PeakAbs(e->pcm));
+  for (const char* family : {"CH", "PP", "TA", "TF", "DL_", "BS"}) {
+    SCOPED_TRACE(family);
+    EXPECT_GE(melody - MedianAttackRmsDb(family), 5.0);
+    for (const built::Entry* e : built::EntriesStartingWith(family))
+      EXPECT_LT(analysis::PeakAbs(e->pcm), melodyPeak);
+  }
+}
+
+}  // namespace

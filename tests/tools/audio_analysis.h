@@ -1,0 +1,53 @@
+// Measurements on rendered PCM for the archive tests: peaks, pitch, spectra, pitch classes and
+// onsets. Plain functions on sample vectors (mono, 44 100 Hz unless told).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace analysis {
+
+constexpr int kRate = 44100;
+
+// Largest absolute sample value in [from, to).
+int PeakAbs(const std::vector<int16_t>& pcm, size_t from = 0, size_t to = SIZE_MAX);
+// The samples in [from, from + count) as doubles (clipped to the end).
+std::vector<double> Slice(const std::vector<int16_t>& pcm, size_t from, size_t count);
+
+double MidiToHz(double midi);
+// Distance of hz from reference in cents.
+double Cents(double hz, double reference);
+// Pitch class 0 (C) .. 11 (B) nearest to hz.
+int PitchClassOf(double hz);
+
+// Fundamental frequency by the YIN difference function over x, searched in [minHz, maxHz];
+// 0 when x shows no periodicity.
+double YinPitch(const std::vector<double>& x, double minHz, double maxHz);
+
+// YIN's reading over the first 4096 samples of x made precise by the spectrum of all of x: the
+// spectral peak within a semitone of it (decaying tones make the difference function read a
+// little sharp). 0 when x shows no periodicity.
+double RefinedPitch(const std::vector<double>& x, double minHz, double maxHz);
+
+// Hann-windowed magnitude spectrum of x zero-padded (or cut) to fftSize, a power of two;
+// fftSize / 2 + 1 bins of kRate / fftSize Hz.
+std::vector<double> MagnitudeSpectrum(const std::vector<double>& x, size_t fftSize);
+// Spectral energy folded into the twelve pitch classes, over [loHz, hiHz].
+std::array<double, 12> Chroma(const std::vector<double>& spectrum, size_t fftSize, double loHz, double hiHz);
+// Frequency of the lowest spectral peak in [loHz, hiHz] whose magnitude is within rangeDb of
+// the strongest peak there (refined by parabolic interpolation); 0 when the band is empty.
+double LowestStrongPeakHz(const std::vector<double>& spectrum, size_t fftSize, double loHz, double hiHz,
+                          double rangeDb);
+
+struct Onset {
+  double seconds;
+  double strength;  // rise of the short-time level, dB
+};
+// Attacks: moments where the level of the signal's first difference over 2.9 ms frames rises at
+// least minRiseDb above everything it was 35 ms to 6 ms before, above a floor of floorDb
+// (relative to the loudest frame); at least 60 ms apart.
+std::vector<Onset> DetectOnsets(const std::vector<int16_t>& pcm, double minRiseDb, double floorDb);
+
+}  // namespace analysis

@@ -1,0 +1,97 @@
+// The musical constants of the sample archives: note mapping, instruments, velocities and
+// levels. Every sound the builder renders takes its numbers from here.
+#pragma once
+
+namespace archives {
+
+// Audio format of the archives: 16-bit mono PCM at 44 100 Hz.
+inline constexpr int kSampleRate = 44100;
+// The synthesizer processes 64 frames at a time; note-ons and note-offs take effect on these
+// block boundaries, so every note is started on one.
+inline constexpr int kBlockFrames = 64;
+
+// Note numbers 01..48 (the composer's "C_1" .. "B_4") sound as MIDI 36..83: note 01 is C two
+// octaves below middle C (C2, 65.4 Hz), note 25 is middle C (MIDI 60), note 48 is B5.
+inline constexpr int kMidiOfNoteOne = 36;
+inline constexpr int MidiOfNote(int note) { return kMidiOfNoteOne + note - 1; }
+
+// Registers of the pitch-class families (CH, TA, TF): the lowest MIDI key a root may take; the
+// root of pitch class p is the first key from there up whose pitch class is p.
+inline constexpr int kChordLowestRoot = 53;   // F3: close chords F3..E4, C major on middle C
+inline constexpr int kFigureLowestRoot = 36;  // C2: left-hand figures rooted C2..B2
+inline constexpr int kRiffLowestRoot = 28;    // E1: bass riffs rooted E1..D#2, the bass's low octave
+// MIDI key of pitch class 1 (C) .. 12 (B) at or above lowest.
+inline constexpr int RootKey(int pitchClass, int lowest) {
+  return lowest + ((pitchClass - 1) - lowest % 12 + 24) % 12;
+}
+
+// A General MIDI sound: SoundFont bank and preset; drums play on the percussion channel.
+struct Instrument {
+  int bank;
+  int program;
+  bool drums;
+};
+inline constexpr Instrument kPiano{0, 0, false};  // "Yamaha Grand Piano"
+inline constexpr Instrument kFingeredBass{0, 33, false};
+inline constexpr Instrument kPickedBass{0, 34, false};
+inline constexpr Instrument kFretlessBass{0, 35, false};
+inline constexpr Instrument kDrumKit{128, 0, true};  // GM standard kit
+// The bass riffs use the picked bass: its low octave is cleanly pitched all through (the
+// fingered bass has a zone around D2 with a strong component near 40 Hz).
+inline constexpr Instrument kRiffBass = kPickedBass;
+
+// Velocities (1..127). The melody is struck firmly; the accompaniment is played softer, which
+// also darkens its tone (the synthesizer closes its filter with lower velocities).
+inline constexpr int kMelodyVelocity = 100;
+inline constexpr int kChordVelocity = 64;
+inline constexpr int kChordTopVoiceLift = 8;  // the top note of a chord sings a little
+inline constexpr int kLowNoteVelocity = 80;
+inline constexpr int kFigureRootVelocity = 78;  // left-hand figures: the root leads
+inline constexpr int kFigureOtherVelocity = 64;
+inline constexpr int kFigureAccentLift = 8;  // on the first note of every beat
+inline constexpr int kBassVelocity = 96;
+inline constexpr int kBassGhostVelocity = 58;
+inline constexpr int kPreviewVelocity = 90;
+
+// Levels: the peak of the loudest sample of each family, in dBFS. The melody is the loudest
+// family; everything that accompanies it sits well below, because the track mixer averages
+// each new track into the piece and restores the peak, which lifts later tracks a little.
+inline constexpr double kMelodyPeakDb = -1.5;
+inline constexpr double kChordPeakDb = -12.0;
+inline constexpr double kLowNotePeakDb = -12.0;
+inline constexpr double kFigurePeakDb = -11.0;
+inline constexpr double kRhythmFigurePeakDb = -10.0;
+inline constexpr double kBassPeakDb = -9.0;
+inline constexpr double kDrumPeakDb = -7.0;
+inline constexpr double kPreviewPeakDb = -6.0;
+
+// Evening: the SoundFont's piano zones differ by up to 8 dB in loudness between neighbouring
+// keys. Each sample of a piano family is moved this fraction of the way towards its family's
+// median loudness (the RMS of its first eighth), by at most kEvenMaxDb, before the family's
+// level is set. The figures and drums keep their designed dynamics.
+inline constexpr double kMelodyEvenness = 0.7;
+inline constexpr double kLowNoteEvenness = 0.7;
+inline constexpr double kChordEvenness = 0.5;
+inline constexpr double kFigureEvenness = 0.5;
+inline constexpr double kEvenMaxDb = 6.0;
+
+// Every sample ends with a raised-cosine fade of this length, so that a cut at its full length
+// never clicks (the notes have already died away by then; the fade only guarantees it).
+inline constexpr int kEndFadeFrames = 441;  // 10 ms
+
+// Bass riff notes are held this long, released, and damped to silence by the next sixteenth,
+// so a riff cut on any sixteenth does not click.
+inline constexpr int kBassGateFrames = 6144;  // 139 ms
+
+// Preview sounds: the twelve note sounds are piano notes from middle C up, held for a second
+// and ringing out for half a second; the click is a wood block at 16 000 Hz.
+inline constexpr int kPreviewFirstMidi = 60;
+inline constexpr int kPreviewNoteFrames = 66150;  // 1.5 s
+inline constexpr int kPreviewHoldFrames = 44100;  // 1.0 s
+inline constexpr int kClickSampleRate = 16000;
+inline constexpr int kClickKey = 76;  // Hi Wood Block
+inline constexpr int kClickVelocity = 90;
+inline constexpr int kClickFrames = 1280;     // 80 ms
+inline constexpr int kClickFadeFrames = 320;  // 20 ms
+
+}  // namespace archives

@@ -1,0 +1,30 @@
+// Mono float sound buffers at the archive rate and the few operations the sample designs need:
+// mixing a note in at a frame, choking it, fading the end, measuring peaks, converting to PCM.
+// Plain values; single-threaded.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace archives {
+
+// Full scale is 1.0.
+using Sound = std::vector<float>;
+
+// Adds gain x note into out starting at frame at; whatever runs past the end of out is dropped.
+// When stopAt >= 0 the note is choked there: it fades out over fadeFrames and ends (an open
+// hi-hat closed by the next stroke, a note damped by the next one).
+void MixIn(Sound& out, long at, const Sound& note, float gain, long stopAt = -1, int fadeFrames = 441);
+// Multiplies the last frames of s by a raised-cosine ramp from 1 down to 0.
+void FadeOutEnd(Sound& s, int frames);
+// Multiplies the frames from start on by a raised-cosine ramp that reaches 0 after frames
+// frames, and clears everything after it.
+void FadeOutFrom(Sound& s, long start, int frames);
+// Largest absolute value.
+float Peak(const Sound& s);
+// 10^(db/20).
+double DbToGain(double db);
+// s x gain as 16-bit samples (x 32767, rounded to nearest, clamped).
+std::vector<int16_t> ToPcm16(const Sound& s, double gain);
+
+}  // namespace archives
