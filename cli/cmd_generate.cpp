@@ -1,9 +1,175 @@
-// Placeholder until the subcommand lands.
+// vorsk-cli generate: the GENERATE pipeline without a window. It composes, renders and mixes a
+// piece into the program folder's Archive/ (or --out DIR) and keeps the session, as SAVE does.
+// Progress and message boxes go to standard error; standard output carries the paths of the
+// log, Piano.wav and Mix.wav and the length of the piece. Ctrl-C cancels through the STOP path.
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
 
+#include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "compose/composer.h"
+#include "options/option_set.h"
+#include "platform/file_io.h"
+#include "platform/message_pump.h"
+#include "platform/system_paths.h"
+#include "session/console_progress_view.h"
+#include "session/generate.h"
+#include "session/session_files.h"
+#include "session/session_state.h"
+#include "session/stop_generation.h"
 
-int RunGenerate(int, char**) {
-  std::fputs("vorsk-cli: this command is not built yet\n", stderr);
-  return 1;
+namespace {
+
+const char kSummary[] =
+    "Composes, renders and mixes a piece into the Archive folder beside the program (or DIR):\n"
+    "<session>log.txt, <session>Piano.wav and <session>Mix.wav, where <session> is the start\n"
+    "time as yymmdd_hhmmss_. The program folder must hold the sample archives Data0.dat to\n"
+    "Data3.dat and data4.dat. Progress goes to standard error; the paths of the three files and\n"
+    "the length of the piece go to standard output. With --session-id the same options give\n"
+    "the same Mix.wav byte for byte. Ctrl-C cancels and removes the new session's files.\n"
+    "Exit status: 0 done, 1 failed, 2 usage error, 130 cancelled.";
+
+constexpr int kExitCancelled = 130;
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+
+// The command line's message pump: the one message it knows is Ctrl-C, which it answers with
+// the STOP click, once.
+class CInterruptPump : public platform::IMessagePump {
+ public:
+  explicit CInterruptPump(CSession& session) : m_session(session) {}
+  void PumpOneMessage() override {
+    if (g_interrupted && !m_bStopped) {
+      m_bStopped = true;
+      PressStop(m_session);
+    }
+  }
+
+ private:
+  CSession& m_session;
+  bool m_bStopped = false;
+};
+
+// Installs the Ctrl-C handler for the life of the object.
+class CInterruptScope {
+ public:
+  CInterruptScope() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &m_previous);
+  }
+  ~CInterruptScope() { sigaction(SIGINT, &m_previous, nullptr); }
+
+ private:
+  struct sigaction m_previous {};
+};
+
+void CopyOptions(const CliOptions& cli, COptionSet& options) {
+  options.SetNote(cli.strNote);
+  options.SetScale(cli.strScale);
+  options.SetPlayMode(cli.strPlayMode);
+  for (const char letter : cli.strRhythm) options.ToggleRhythm(std::string(1, letter));
+  for (const char letter : cli.strHarmony) options.ToggleHarmony(std::string(1, letter));
+  options.SetForcePitch(cli.strForcePitch);
+  options.SetTempo(cli.strTempo);
+  options.SetPCI(cli.strPCI);
+  options.SetMotive(cli.strMotive);
+  options.SetHand(cli.strHand);
+  options.TogglePianoInt();  // "" -> "C"
+  if (cli.strPianoInt != kPianoIntOff) options.TogglePianoInt();  // any other code is on
+  options.SetGenerateLength(cli.strLength);
+}
+
+// Whole seconds of sound in a track file (44-byte header, 88 200 bytes per second).
+long long TrackSeconds(const std::string& path) {
+  platform::FileHandle h = platform::OpenExisting(path);
+  const long long size = platform::FileSize(h);
+  platform::CloseFile(h);
+  return size > 44 ? (size - 44 + 44100) / 88200 : 0;
+}
+
+}  // namespace
+
+int RunGenerate(int argc, char** argv) {
+  CliOptions cli;
+  std::string outDir;
+  bool bOut = false;
+  const std::vector<CliExtraFlag> extras = {
+      {"--out", "DIR", "archive folder for the session (created if needed); default: Archive/ "
+                       "beside the program", &outDir, &bOut}};
+  switch (ParseCliOptions("generate", argc, argv, extras, cli)) {
+    case kCliHelp:
+      PrintCliHelp(stdout, "generate", kSummary, extras);
+      return 0;
+    case kCliUsageError:
+      return 2;
+    case kCliParsed:
+      break;
+  }
+  if (cli.bLogPrefix) {
+    std::fputs("vorsk-cli generate: --log-prefix does not apply; the log is written beside the "
+               "piece (see --out)\n", stderr);
+    return 2;
+  }
+  if (bOut && outDir.empty()) {
+    std::fputs("vorsk-cli generate: --out needs a folder name\n", stderr);
+    return 2;
+  }
+  if (bOut) {
+    std::error_code ec;
+    std::filesystem::create_directories(outDir, ec);
+    if (!std::filesystem::is_directory(outDir)) {
+      std::fprintf(stderr, "vorsk-cli generate: cannot create the folder %s\n", outDir.c_str());
+      return 1;
+    }
+  }
+
+  COptionSet options;
+  CopyOptions(cli, options);
+  theComposer.m_bFixedSessionId = cli.bSessionId;
+  theComposer.m_nFixedSessionId = cli.nSessionId;
+
+  CConsoleProgressView progress(stderr, ::isatty(STDERR_FILENO) != 0);
+  CSession session(options, platform::ProgramFolder(), &progress);
+  if (bOut) session.m_strArchiveOverride = outDir;
+
+  int result = 0;
+  {
+    CInterruptScope interrupt;
+    CInterruptPump pump(session);
+    platform::SetMessagePump(&pump);
+    result = Generate(session);
+    platform::SetMessagePump(nullptr);
+    if (g_interrupted && result == 0) {
+      // Ctrl-C after the last pump: the piece is made but not kept.
+      DeleteSessionFiles(session);
+      session.m_strSessionName.clear();
+    }
+  }
+  if (g_interrupted) {
+    std::fputs("vorsk-cli generate: cancelled\n", stderr);
+    return kExitCancelled;
+  }
+  if (result != 0) return 1;
+
+  SaveSession(session);
+  const long long seconds = TrackSeconds(session.m_strPiecePath);
+  std::printf("Log:    %slog.txt\n", session.m_strSessionPrefix.c_str());
+  std::printf("Piano:  %sPiano.wav\n", session.m_strSessionPrefix.c_str());
+  std::printf("Mix:    %s\n", session.m_strPiecePath.c_str());
+  std::printf("Length: %lld min %02lld s\n", seconds / 60, seconds % 60);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fputs("vorsk-cli generate: cannot write to standard output\n", stderr);
+    return 1;
+  }
+  return 0;
 }

@@ -1,0 +1,62 @@
+#include "session/session_files.h"
+
+#include "platform/file_io.h"
+#include "platform/message_box.h"
+#include "session/session_state.h"
+
+namespace {
+
+constexpr const char* kSaveCaption = "Vorsk - Save Session";
+constexpr const char* kFileErrorCaption = "Vorsk - File Error";
+
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// Excerpts always stay; the log stays once an excerpt of the session was saved.
+bool KeepOnCleanUp(const std::string& path, bool bLogUnsaved) {
+  return Contains(path, "Piano_") || Contains(path, "Mix_") ||
+         (Contains(path, "_log.txt") && !bLogUnsaved);
+}
+
+}  // namespace
+
+int DeleteSessionFiles(CSession& session) {
+  if (session.m_strSessionName.empty() || !session.m_bSessionUnsaved) return 0;
+  const std::string& folder = session.m_strArchiveFolder;
+  for (const std::string& name : platform::ListFolder(folder, session.m_strSessionName)) {
+    const std::string path = folder + name;
+    if (KeepOnCleanUp(path, session.m_bLogUnsaved)) continue;
+    while (!platform::DeleteFile(path)) {
+      const int answer = platform::MessageBox(
+          "Can't delete file: " + path + "\nbecause it's being used by another program.",
+          kFileErrorCaption, platform::MbIcon::Exclamation, platform::MbButtons::RetryCancel);
+      if (answer != platform::IDRETRY) break;
+    }
+  }
+  return 0;
+}
+
+std::string WholeSessionSummary(const std::string& folder, const std::string& sessionName) {
+  return "Files are saved in folder " + folder + "\n\nLog    file:\t\t" + sessionName +
+         "log.txt" + "\nMusic file:\t\t" + sessionName + "mix.wav" + "\nPiano file:\t\t" +
+         sessionName + "piano.wav";
+}
+
+int SaveSession(CSession& session) {
+  IGenerateView& board = session.View();
+  board.ShowControl(view::kSaveIndicator, true);
+  if (session.m_strSessionName.empty()) {
+    platform::MessageBox("Nothing to save!", kSaveCaption, platform::MbIcon::Information);
+    board.ShowControl(view::kSaveIndicator, false);
+    board.ShowControl(view::kStopIndicator, true);
+    return 0;
+  }
+  if (session.m_nPhraseNumber != 0 && session.m_saveExcerpts) return session.m_saveExcerpts();
+
+  board.ShowControl(view::kSaveIndicator, true);
+  const std::string summary =
+      WholeSessionSummary(session.ArchiveFolderForRun(), session.m_strSessionName);
+  session.m_bSessionUnsaved = false;
+  platform::MessageBox(summary, kSaveCaption, platform::MbIcon::Information);
+  board.ShowControl(view::kSaveIndicator, false);
+  return 0;
+}

@@ -1,0 +1,24 @@
+// Keeping and removing a session's files in the archive folder.
+//
+// DeleteSessionFiles removes the files of an unsaved session: every entry of the archive folder
+// whose name begins with the session name, except the excerpts (paths containing "Piano_" or
+// "Mix_") and, once an excerpt was saved (log-unsaved flag clear), the log ("_log.txt"). It
+// does nothing when the session name is empty or the session-unsaved flag is clear. A file
+// that cannot be deleted brings up a Retry/Cancel box ("Vorsk - File Error"): Retry tries
+// again, Cancel leaves it and goes on. Returns 0.
+//
+// SaveSession is the SAVE button: with no session it shows "Nothing to save!"; during playback
+// (phrase number not 0) it hands over to the player's excerpt saver; otherwise it marks the
+// whole session as saved (clears the session-unsaved flag, so no clean-up ever removes it)
+// and shows the summary. Returns 0. Neither pumps messages. UI thread only.
+#pragma once
+
+#include <string>
+
+class CSession;
+
+int DeleteSessionFiles(CSession& session);
+int SaveSession(CSession& session);
+
+// The summary text of a whole-session save.
+std::string WholeSessionSummary(const std::string& folder, const std::string& sessionName);

@@ -1,0 +1,258 @@
+// vorsk-cli generate as a user runs it: a copy of the program in a scratch program folder with
+// the marker archives beside it, run as a child process.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "session/generate_test_util.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+std::string ReadText(const std::string& path) {
+  const auto bytes = fixtures::ReadAll(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// A program folder: vorsk-cli (a copy, so that the program finds its folder there) and the
+// marker archives, with its own temporary folder.
+class ProgramFolder {
+ public:
+  explicit ProgramFolder(bool withData4 = true) {
+    fs::copy_file(std::string(VORSK_PROGRAM_DIR) + "/vorsk-cli", Program());
+    gentest::LinkMarkerArchives(dir.Path(), withData4);
+  }
+  std::string Program() const { return dir.File("vorsk-cli"); }
+
+  struct Result {
+    int status = -1;  // exit status; -1 when the child did not exit normally
+    std::string out, err;
+  };
+
+  // Runs the program with args; its standard output and error are captured.
+  Result Run(const Lines& args) const {
+    const std::string outPath = temp.File("stdout.txt"), errPath = temp.File("stderr.txt");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const pid_t pid = Spawn(args, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    Result result;
+    result.status = Wait(pid);
+    result.out = ReadText(outPath);
+    result.err = ReadText(errPath);
+    fs::remove(outPath);
+    fs::remove(errPath);
+    return result;
+  }
+
+  // Starts the program with its standard error on a pipe (read end in *errFd).
+  pid_t Start(const Lines& args, int* errFd) const {
+    int fds[2];
+    if (::pipe(fds) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    const pid_t pid = Spawn(args, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    *errFd = fds[0];
+    return pid;
+  }
+
+  static int Wait(pid_t pid) {
+    int status = 0;
+    if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+  }
+
+  // Files the program's runs left in its temporary folder.
+  Lines TempFiles() const { return platform::ListFolder(temp.Path(), ""); }
+
+  fixtures::ScratchDir dir;
+  fixtures::ScratchDir temp;
+
+ private:
+  pid_t Spawn(const Lines& args, posix_spawn_file_actions_t* actions) const {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+      if (std::string(*e).rfind("TMPDIR=", 0) != 0) env.push_back(*e);
+    }
+    env.push_back("TMPDIR=" + temp.Path());
+    std::vector<char*> envp, argv;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string program = Program();
+    std::string command = "generate";
+    argv.push_back(program.data());
+    argv.push_back(command.data());
+    std::vector<std::string> copies(args);
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, program.c_str(), actions, nullptr, argv.data(), envp.data()) != 0) return -1;
+    return pid;
+  }
+};
+
+// "Key: value" lines of the program's standard output.
+std::map<std::string, std::string> Fields(const std::string& out) {
+  std::map<std::string, std::string> fields;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    const auto colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    const auto value = line.find_first_not_of(' ', colon + 1);
+    fields[line.substr(0, colon)] = value == std::string::npos ? "" : line.substr(value);
+  }
+  return fields;
+}
+
+const Lines kShortPiece = {"--length", "1", "--hand", "R", "--rhythm", ""};
+
+TEST(GenerateCli, UsageErrorsExitWithTwo) {
+  ProgramFolder program;
+  for (const Lines& args : {Lines{"--hand", "X"}, Lines{"--bogus"}, Lines{"--out"},
+                            Lines{"--out", ""}, Lines{"--log-prefix", "/tmp/x"},
+                            Lines{"--session-id", "abc"}, Lines{"--length", "0"}}) {
+    const auto result = program.Run(args);
+    EXPECT_EQ(result.status, 2) << args[0];
+    EXPECT_FALSE(result.err.empty()) << args[0];
+  }
+  const auto help = program.Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--out"), std::string::npos);
+  EXPECT_NE(help.out.find("--session-id"), std::string::npos);
+  EXPECT_FALSE(fs::exists(program.dir.File("Archive")));
+}
+
+TEST(GenerateCli, MakesAPieceInTheOutFolderAndKeepsIt) {
+  ProgramFolder program;
+  const std::string out = program.dir.File("pieces/today");  // two levels, created
+  Lines args = kShortPiece;
+  args.insert(args.end(), {"--out", out, "--session-id", "7"});
+  const auto result = program.Run(args);
+  ASSERT_EQ(result.status, 0) << result.err;
+
+  const auto fields = Fields(result.out);
+  const std::string mix = fields.at("Mix");
+  ASSERT_EQ(mix.rfind(out + "/", 0), 0u) << mix;
+  const std::string prefix = mix.substr(0, mix.size() - std::string("Mix.wav").size());
+  EXPECT_EQ(fields.at("Log"), prefix + "log.txt");
+  EXPECT_EQ(fields.at("Piano"), prefix + "Piano.wav");
+  EXPECT_EQ(fields.at("Length"), "1 min 05 s");  // 16 bars of 4 s and two pads of 0.5 s
+  for (const char* file : {"log.txt", "Piano.wav", "Mix.wav"}) {
+    EXPECT_TRUE(fs::is_regular_file(prefix + file)) << file;
+  }
+  EXPECT_EQ(platform::ListFolder(out, "").size(), 3u);
+  EXPECT_TRUE(program.TempFiles().empty());
+  EXPECT_NE(result.err.find("progress 5/5"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("Vorsk - Save Session: Files are saved in folder " + out + "/"),
+            std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(program.dir.File("Archive")));
+}
+
+TEST(GenerateCli, WithoutOutTheArchiveFolderIsBesideTheProgram) {
+  ProgramFolder program;
+  const auto result = program.Run(kShortPiece);
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Fields(result.out).at("Mix").rfind(program.dir.Path() + "/Archive/", 0), 0u);
+  EXPECT_EQ(platform::ListFolder(program.dir.File("Archive"), "").size(), 3u);
+}
+
+TEST(GenerateCli, SameSessionIdGivesTheSameMixByteForByte) {
+  ProgramFolder program;
+  const Lines options = {"--length", "1", "--hand", "F", "--rhythm", "D", "--harmony", "S",
+                         "--tempo", "90", "--session-id", "31337"};
+  std::vector<std::map<std::string, std::string>> runs;
+  for (const char* out : {"a", "b"}) {
+    Lines args = options;
+    args.insert(args.end(), {"--out", program.dir.File(out)});
+    const auto result = program.Run(args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    runs.push_back(Fields(result.out));
+  }
+  const auto mix = fixtures::ReadAll(runs[0].at("Mix"));
+  ASSERT_GT(mix.size(), 44u);
+  EXPECT_EQ(fixtures::ReadAll(runs[1].at("Mix")), mix);
+  EXPECT_EQ(fixtures::ReadAll(runs[1].at("Piano")), fixtures::ReadAll(runs[0].at("Piano")));
+  // The logs differ at most in their first line, the date.
+  const std::string log0 = ReadText(runs[0].at("Log")), log1 = ReadText(runs[1].at("Log"));
+  EXPECT_EQ(log0.substr(log0.find('\n')), log1.substr(log1.find('\n')));
+  EXPECT_NE(log0.find("Session ID: 31337"), std::string::npos);
+}
+
+TEST(GenerateCli, MissingArchiveFailsWithTheMessage) {
+  ProgramFolder program(/*withData4=*/false);
+  const auto result = program.Run(kShortPiece);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("Vorsk - File Open Error: Can't open sample file: " + program.dir.Path() +
+                            "/data4.dat.\nPlease reinstall the application."),
+            std::string::npos)
+      << result.err;
+  EXPECT_TRUE(result.out.empty());
+}
+
+TEST(GenerateCli, OutFolderThatCannotBeMadeFails) {
+  ProgramFolder program;
+  Lines args = kShortPiece;
+  args.insert(args.end(), {"--out", program.Program() + "/inside"});  // below a plain file
+  const auto result = program.Run(args);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("cannot create the folder"), std::string::npos) << result.err;
+}
+
+class GenerateCliInterrupt : public ::testing::TestWithParam<const char*> {};
+
+// Ctrl-C while a 15-minute piece is being made, once the given progress line has appeared.
+TEST_P(GenerateCliInterrupt, CtrlCCancelsAndLeavesNoFile) {
+  ProgramFolder program;
+  const std::string out = program.dir.File("out");
+  int errFd = -1;
+  const pid_t pid = program.Start({"--length", "15", "--hand", "F", "--rhythm", "D", "--out", out}, &errFd);
+  ASSERT_GT(pid, 0);
+  std::string err;
+  bool sent = false;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(errFd, buffer, sizeof buffer)) > 0;) {
+    err.append(buffer, static_cast<size_t>(n));
+    if (!sent && err.find(GetParam()) != std::string::npos) {
+      ::kill(pid, SIGINT);
+      sent = true;
+    }
+  }
+  ::close(errFd);
+  ASSERT_TRUE(sent) << err;
+  EXPECT_EQ(ProgramFolder::Wait(pid), 130) << err;
+  EXPECT_NE(err.find("cancelled"), std::string::npos) << err;
+  EXPECT_TRUE(platform::ListFolder(out, "").empty()) << platform::ListFolder(out, "").front();
+  EXPECT_TRUE(program.TempFiles().empty()) << program.TempFiles().front();
+}
+
+// Step 2 is the composition (the piano track is rendered next), step 6 the accompaniment track.
+INSTANTIATE_TEST_SUITE_P(ProgressPoints, GenerateCliInterrupt,
+                         ::testing::Values("progress 2/19\n", "progress 6/19\n"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param[9] == '2' ? "AfterStep2" : "AfterStep6");
+                         });
+
+}  // namespace

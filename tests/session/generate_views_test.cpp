@@ -1,0 +1,51 @@
+// The headless ends of the pipeline: the command line's progress bar and the multimedia
+// command function without a wave device.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/mci.h"
+#include "session/console_progress_view.h"
+
+namespace {
+
+// On a terminal the bar is redrawn in place on one line (plain lines are what the command-line
+// tests read).
+TEST(ConsoleProgressView, BarRedrawnInPlaceOnATerminal) {
+  std::FILE* out = std::tmpfile();
+  CConsoleProgressView progress(out, true);
+  progress.SetProgressRange(view::kGenerationProgress, 0, 4);
+  progress.SetProgressPos(view::kGenerationProgress, 0);
+  progress.SetProgressStep(view::kGenerationProgress, 1);
+  progress.StepProgress(view::kGenerationProgress);  // not shown yet: silent
+  progress.ShowControl(view::kGenerationProgress, true);
+  progress.StepProgress(view::kGenerationProgress);
+  progress.StepProgress(1059);  // another bar: ignored
+  for (int i = 0; i < 4; ++i) progress.StepProgress(view::kGenerationProgress);  // stops at 4
+  progress.ShowControl(view::kGenerationProgress, false);
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+
+  const auto bar = [](int filled, int done) {
+    return "\rGenerating [" + std::string(filled, '#') + std::string(40 - filled, '.') + "] " +
+           std::to_string(done) + "/4";
+  };
+  EXPECT_EQ(text, bar(10, 1) + bar(20, 2) + bar(30, 3) + bar(40, 4) + bar(40, 4) + bar(40, 4) + "\n");
+}
+
+TEST(MciSendString, WithoutAWaveDeviceOnlyClosingSucceeds) {
+  char text[16] = "stale";
+  EXPECT_EQ(platform::MciSendString("close vk wait", text, sizeof text), platform::kMciOk);
+  EXPECT_STREQ(text, "");
+  EXPECT_EQ(platform::MciSendString("close all wait"), platform::kMciOk);
+  EXPECT_EQ(platform::MciSendString("close vknote "), platform::kMciOk);
+  EXPECT_NE(platform::MciSendString("set vk time format MS wait"), platform::kMciOk);
+  EXPECT_NE(platform::MciSendString("status vk length wait", text, sizeof text), platform::kMciOk);
+  EXPECT_NE(platform::MciSendString("open \"/x/Mix.wav\" type waveaudio alias vk wait"), platform::kMciOk);
+  EXPECT_NE(platform::MciSendString("close"), platform::kMciOk);
+}
+
+}  // namespace
