@@ -6,7 +6,7 @@
 
 namespace {
 
-enum class Kind { kCode, kLetterSet, kPianoInt, kLength, kSessionId, kText };
+enum class Kind { kCode, kLetterSet, kPianoInt, kLength, kSessionId };
 
 // One common flag: its value kind, the valid values as --help and the error line print them,
 // and where the value goes.
@@ -52,8 +52,6 @@ const std::vector<CommonFlag>& CommonFlags() {
        "piano intensity: C off, any other code of 1 to 4 letters on", {}},
       {"--session-id", "N", Kind::kSessionId, nullptr,
        "session identifier (random seed) instead of the one taken from the clock", {}},
-      {"--log-prefix", "P", Kind::kText, &CliOptions::strLogPrefix,
-       "write the session log to P + \"log.txt\" and keep it", {}},
   };
   return flags;
 }
@@ -81,8 +79,6 @@ std::string ValidValues(const CommonFlag& flag) {
       return "a whole number of minutes from 1 to 60";
     case Kind::kSessionId:
       return "a decimal number from 0 to 4294967295";
-    case Kind::kText:
-      return "any path prefix";
   }
   return {};
 }
@@ -131,8 +127,6 @@ bool Valid(const CommonFlag& flag, const std::string& value, uint32_t& sessionId
       sessionId = static_cast<uint32_t>(id);
       return true;
     }
-    case Kind::kText:
-      return true;
   }
   return false;
 }
@@ -200,7 +194,6 @@ CliParseResult ParseCliOptions(const char* command, int argc, char** argv,
       options.nSessionId = sessionId;
     } else {
       options.*(common->field) = value;
-      if (common->kind == Kind::kText) options.bLogPrefix = true;
     }
   }
   return kCliParsed;
@@ -214,7 +207,7 @@ void PrintCliHelp(std::FILE* out, const char* command, const char* summary,
     std::string left = std::string(flag.name) + " " + flag.valueName;
     std::fprintf(out, "  %-18s %s\n", left.c_str(), flag.help);
     std::fprintf(out, "  %-18s   valid: %s", "", ValidValues(flag).c_str());
-    if (flag.field && flag.kind != Kind::kText) {
+    if (flag.field) {
       std::fprintf(out, "; default: \"%s\"", (defaults.*(flag.field)).c_str());
     }
     std::fputs("\n", out);

@@ -26,8 +26,6 @@ struct CliOptions {
   std::string strPianoInt = "C";
   bool bSessionId = false;  // --session-id given: replaces the identifier taken from the clock
   uint32_t nSessionId = 0;
-  bool bLogPrefix = false;  // --log-prefix given: the session log is strLogPrefix + "log.txt"
-  std::string strLogPrefix;
 };
 
 // A flag that only one command knows. With a value name the flag takes a value, stored into

@@ -115,11 +115,6 @@ int RunGenerate(int argc, char** argv) {
     case kCliParsed:
       break;
   }
-  if (cli.bLogPrefix) {
-    std::fputs("vorsk-cli generate: --log-prefix does not apply; the log is written beside the "
-               "piece (see --out)\n", stderr);
-    return 2;
-  }
   if (bOut && outDir.empty()) {
     std::fputs("vorsk-cli generate: --out needs a folder name\n", stderr);
     return 2;

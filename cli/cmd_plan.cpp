@@ -22,9 +22,14 @@ const char kSummary[] =
 
 int RunPlan(int argc, char** argv) {
   CliOptions options;
-  switch (ParseCliOptions("plan", argc, argv, {}, options)) {
+  std::string logPrefix;
+  bool bLogPrefix = false;  // the session log is logPrefix + "log.txt", kept
+  const std::vector<CliExtraFlag> extras = {
+      {"--log-prefix", "P", "write the session log to P + \"log.txt\" and keep it", &logPrefix,
+       &bLogPrefix}};
+  switch (ParseCliOptions("plan", argc, argv, extras, options)) {
     case kCliHelp:
-      PrintCliHelp(stdout, "plan", kSummary, {});
+      PrintCliHelp(stdout, "plan", kSummary, extras);
       return 0;
     case kCliUsageError:
       return 2;
@@ -33,9 +38,9 @@ int RunPlan(int argc, char** argv) {
   }
 
   // Without --log-prefix the log goes to a uniquely named scratch file, removed afterwards.
-  std::string prefix = options.strLogPrefix;
+  std::string prefix = logPrefix;
   std::string scratch;
-  if (!options.bLogPrefix) {
+  if (!bLogPrefix) {
     scratch = platform::MakeTempFileName(platform::TempFolder());
     if (scratch.empty()) {
       std::fprintf(stderr, "vorsk-cli plan: cannot create a file in the temporary folder %s\n",
