@@ -85,14 +85,6 @@ std::string MarkerArchive(const std::string& name) {
   return fixtures::SharedMarkerArchives() + "/" + name;
 }
 
-int OpenDescriptors() {
-  int count = 0;
-  if (DIR* dir = ::opendir("/proc/self/fd")) {
-    while (::readdir(dir)) ++count;
-    ::closedir(dir);
-  }
-  return count;
-}
 
 void SetPlan(CComposer& c, const std::vector<std::pair<std::string, std::string>>& bars, int tempo,
              const std::string& tempDir) {

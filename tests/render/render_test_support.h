@@ -2,6 +2,8 @@
 // from the marker archives, and a message pump that cancels at a chosen call.
 #pragma once
 
+#include "support/fixtures.h"
+
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -54,7 +56,7 @@ long long FileBytes(const std::string& path);  // -1 when missing
 std::string MarkerArchive(const std::string& name);
 
 // Number of open descriptors of this process.
-int OpenDescriptors();
+using fixtures::OpenDescriptors;
 
 // Puts a plan straight into the composer: bars as {notes, rhythm}; tempo sets the eighth;
 // PianoInt "C", simple variants, velocities all "01", temporary folder tempDir ("/" added).

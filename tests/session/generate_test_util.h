@@ -119,14 +119,7 @@ class TracingPump : public platform::IMessagePump {
   std::string m_lastTrack;
 };
 
-inline int OpenDescriptors() {
-  int n = 0;
-  if (DIR* dir = ::opendir("/proc/self/fd")) {
-    while (::readdir(dir)) ++n;
-    ::closedir(dir);
-  }
-  return n;
-}
+using fixtures::OpenDescriptors;
 
 // Links the shared marker archives into folder (all five, or without data4.dat).
 inline void LinkMarkerArchives(const std::string& folder, bool withData4 = true) {

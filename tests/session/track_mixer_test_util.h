@@ -70,14 +70,7 @@ inline std::vector<int> MixedSamples(const std::string& path) {
   return out;
 }
 
-inline int OpenDescriptors() {
-  int n = 0;
-  if (DIR* dir = ::opendir("/proc/self/fd")) {
-    while (::readdir(dir)) ++n;
-    ::closedir(dir);
-  }
-  return n;
-}
+using fixtures::OpenDescriptors;
 
 // What the STOP path does from inside a pump: close every nonzero handle field, clear it, and
 // set the cancel flag.

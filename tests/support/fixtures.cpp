@@ -83,6 +83,12 @@ std::vector<uint16_t> ReadSamples(const std::string& path, size_t offset) {
   return samples;
 }
 
+int OpenDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
 std::string Digest(const std::vector<unsigned char>& bytes) {
   uint64_t h = 1469598103934665603ULL;
   for (const unsigned char b : bytes) {

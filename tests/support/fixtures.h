@@ -37,6 +37,9 @@ std::vector<unsigned char> ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::vector<unsigned char>& bytes);
 // The 16-bit samples of a file from byte offset on.
 std::vector<uint16_t> ReadSamples(const std::string& path, size_t offset = 44);
+// Number of file descriptors this process holds open (to catch leaked handles).
+int OpenDescriptors();
+
 // Hex digest of the bytes (FNV-1a 64), for comparing long PCM outputs.
 std::string Digest(const std::vector<unsigned char>& bytes);
 
