@@ -57,6 +57,16 @@ FileHandle OpenExisting(const std::string& path) {
 
 FileHandle CreateAlways(const std::string& path) {
   if (path.empty()) return kInvalidHandle;
+  // Replacing an existing regular file by a new one rather than truncating it: some file
+  // systems (ext4) flush a truncated-and-rewritten file on close, which stalls every piece mix.
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd >= 0) {  // only when the file itself may be written, as a truncation would need
+      ::close(fd);
+      ::unlink(path.c_str());
+    }
+  }
   return FromFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
 }
 
