@@ -16,6 +16,7 @@
 #include "compose/composer.h"
 #include "options/option_set.h"
 #include "platform/file_io.h"
+#include "platform/message_box.h"
 #include "platform/message_pump.h"
 #include "platform/system_paths.h"
 #include "session/console_progress_view.h"
@@ -142,7 +143,9 @@ int RunGenerate(int argc, char** argv) {
     CInterruptScope interrupt;
     CInterruptPump pump(session);
     platform::SetMessagePump(&pump);
+    platform::SetMessageBoxes(&progress);
     result = Generate(session);
+    platform::SetMessageBoxes(nullptr);
     platform::SetMessagePump(nullptr);
     if (g_interrupted && result == 0) {
       // Ctrl-C after the last pump: the piece is made but not kept.

@@ -46,3 +46,13 @@ void CConsoleProgressView::Print() {
   }
   std::fflush(m_out);
 }
+
+int CConsoleProgressView::Show(const std::string& text, const std::string& caption,
+                               platform::MbIcon, platform::MbButtons buttons) {
+  const bool barOnLine = m_bInPlace && m_bShown;
+  if (barOnLine) std::fputc('\n', m_out);
+  std::fprintf(m_out, "%s: %s\n", caption.c_str(), text.c_str());
+  if (barOnLine) Print();
+  std::fflush(m_out);
+  return buttons == platform::MbButtons::RetryCancel ? platform::IDCANCEL : platform::IDOK;
+}

@@ -36,6 +36,28 @@ TEST(ConsoleProgressView, BarRedrawnInPlaceOnATerminal) {
   EXPECT_EQ(text, bar(10, 1) + bar(20, 2) + bar(30, 3) + bar(40, 4) + bar(40, 4) + bar(40, 4) + "\n");
 }
 
+TEST(ConsoleProgressView, MessageDuringTheBarEndsItsLineAndRedrawsIt) {
+  std::FILE* out = std::tmpfile();
+  CConsoleProgressView progress(out, true);
+  progress.SetProgressRange(view::kGenerationProgress, 0, 4);
+  progress.SetProgressStep(view::kGenerationProgress, 1);
+  progress.ShowControl(view::kGenerationProgress, true);
+  const int answer = progress.Show("TF Error 1", "Vorsk - Error", platform::MbIcon::Information,
+                                   platform::MbButtons::Ok);
+  const int retry = progress.Show("Can't delete file: x", "Vorsk - File Error",
+                                  platform::MbIcon::Exclamation, platform::MbButtons::RetryCancel);
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+
+  const std::string bar = "\rGenerating [" + std::string(40, '.') + "] 0/4";
+  EXPECT_EQ(text, bar + "\nVorsk - Error: TF Error 1\n" + bar +
+                      "\nVorsk - File Error: Can't delete file: x\n" + bar);
+  EXPECT_EQ(answer, platform::IDOK);
+  EXPECT_EQ(retry, platform::IDCANCEL);
+}
+
 TEST(MciSendString, WithoutAWaveDeviceOnlyClosingSucceeds) {
   char text[16] = "stale";
   EXPECT_EQ(platform::MciSendString("close vk wait", text, sizeof text), platform::kMciOk);
