@@ -1,6 +1,8 @@
 // The pipeline end to end over marker archives and 1-minute pieces (16 bars at tempo 60).
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -67,6 +69,11 @@ struct TrackCase {
   int steps;
   Events tracks;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const TrackCase& c, std::ostream* out) {
+  *out << "Hand=" << c.hand << " Rhythm=" << c.rhythm << " Harmony=" << c.harmony;
+}
 
 class GenerateTracks : public ::testing::TestWithParam<TrackCase> {};
 
