@@ -57,3 +57,20 @@ TEST(RenderPP, ShortBarsAreFilledByTheirLastEventAndTempo90LeadsInByTwoPads) {
             Layout({{0, 58740 + 8 * kEighth90}}));  // no tempo-90 samples
   EXPECT_EQ(HeaderDataSize(c.m_strTempPP) - DataBytes(c.m_strTempPP), 1);
 }
+
+TEST(RenderPP, ACopyCutShortStillCountsItsRequestedBytesTowardTheBar) {
+  fixtures::ScratchDir dir;
+  // An archive that ends halfway through the D_1 sample (PP01C_1 at 352 800, PP03D_1 after it).
+  auto bytes = fixtures::ReadAll(MarkerArchive("Data3.dat"));
+  bytes.resize(352800 + 88200 + e);
+  fixtures::WriteAll(dir.File("Short3.dat"), bytes);
+  CComposer c;
+  SetPlan(c, {{"0301", "44"}}, 60, dir.Path());
+  ASSERT_EQ(c.RenderPP(dir.File("Short3.dat")), render::kRenderOk);
+  // D_1 yields one eighth of the two asked for, yet the bar counts two: the last note gets the
+  // remaining two eighths (C_1 alone), not three (which would run on into D_1).
+  EXPECT_EQ(DecodeRuns(c.m_strTempPP), Layout({{0, 88200 + 2 * e},
+                                               {AccompEntry("PP03D_1060_1.wav"), e},
+                                               {0, 2 * e},
+                                               {AccompEntry("PP01C_1060_1.wav"), 2 * e}}));
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
 
 #include "compose/composer.h"
@@ -73,6 +74,28 @@ TEST(RenderTracks, MissingArchiveAndUnwritableTempFolderReleaseEveryHandle) {
     EXPECT_EQ(c.m_hOutWave, 0);
   }
   EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+TEST(RenderPumps, EachTrackPumpsOncePerTableEntryEventBarOrLoop) {
+  // The busy plan has 16 bars, 40 events and two drum sections.
+  constexpr int bars = 16, events = 40;
+  const std::map<std::string, int> expected = {
+      {"TP", 1 + 48 * 6 * 5 + events + 2 * bars},  // once, per name-table entry, per event
+                                                   // while splitting, per bar of each voice
+      {"CH", bars + 2 * bars},                     // per bar while splitting and in each voice
+      {"TA", 2 * events},                          // per event of each voice
+      {"TF", 2 * events},
+      {"PP", bars},
+      {"DL", 2},  // per loop
+  };
+  fixtures::ScratchDir dir;
+  for (const Track& track : kTracks) {
+    CComposer c;
+    SetBusyPlan(c, dir.Path());
+    CountingPump counter(0, nullptr);
+    ASSERT_EQ((c.*track.render)(MarkerArchive(track.archive)), render::kRenderOk) << track.name;
+    EXPECT_EQ(counter.Calls(), expected.at(track.name)) << track.name;
+  }
 }
 
 TEST(RenderCancel, ACancelAtTheKthPumpReturnsAtOnceAndLeavesTheHandlesToTheStopPath) {
