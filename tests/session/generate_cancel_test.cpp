@@ -122,6 +122,28 @@ TEST_F(GenerateCancel, ExitAtAnyPumpLeavesNoSession) {
   EXPECT_EQ(rig.Generate(), 0);
 }
 
+// Of the cancelled steps only the piano track's render advances the bar (its step comes before
+// its cancel check); every other step advances only when it was not cancelled. Positions at the
+// first pump of each phase: 2 after the bar is shown and the piece composed, 3 steps for the
+// piano track (render, mix into Piano.wav, copy: "-" is the copy, when no track file exists),
+// 3 per track of two voices and 2 for the low notes.
+TEST_F(GenerateCancel, CancelledStepsLeaveTheBarWhereItWas) {
+  const std::map<std::string, int> expected = {{"TP", 3}, {"-", 4},  {"TA", 5}, {"PP", 8},
+                                               {"CH", 10}, {"DL", 13}, {"TF", 16}};
+  std::set<std::string> seen;
+  for (size_t i = 0; i < m_tracks.size(); ++i) {
+    if (i > 0 && m_tracks[i] == m_tracks[i - 1]) continue;
+    const int k = static_cast<int>(i) + 1;
+    rig.NextSecond();
+    EXPECT_EQ(rig.Generate([&](int n) {
+      if (n == k) PressStop(rig.session);
+    }), 1);
+    EXPECT_EQ(rig.board.ProgressPos(1052), expected.at(m_tracks[i])) << "stop in " << m_tracks[i];
+    seen.insert(m_tracks[i]);
+  }
+  EXPECT_EQ(seen.size(), expected.size());
+}
+
 TEST_F(GenerateCancel, StopClosesTheSuspendedFilesBeforeRemovingTheSession) {
   // At the first pump of the piano track's mix the mixer holds both voices and the scratch.
   bool seen = false;

@@ -161,6 +161,17 @@ TEST(GeneratePipeline, TooLittleDiskSpaceStopsBeforeAnythingChanges) {
   EXPECT_EQ(rig.Generate(), 0);
 }
 
+TEST(GeneratePipeline, FreeSpaceEqualToTheNeedIsEnough) {
+  Rig rig;
+  rig.Tracks("R", "", "");
+  rig.session.m_diskFree = [](const std::string&, unsigned long long& mb) {
+    mb = 486;  // the need of any length but "5"
+    return true;
+  };
+  EXPECT_EQ(rig.Generate(), 0);
+  EXPECT_TRUE(rig.boxes.shown.empty());
+}
+
 TEST(GeneratePipeline, MissingData4StopsWithItsPathAndKeepsThePreviousSession) {
   Rig rig(/*withData4=*/false);
   // A previous, unsaved session with its files.
@@ -207,6 +218,36 @@ TEST(GeneratePipeline, RhythmFigureFailureIsShownAndTheRunCompletes) {
   EXPECT_EQ(Events(box + 1, rig.events.end()), Concat({{"stepit 1052", "stepit 1052"}, kFinish}));
   EXPECT_TRUE(platform::FileExists(rig.session.m_strPiecePath));
   EXPECT_TRUE(rig.TempFiles().empty());
+}
+
+TEST(GeneratePipeline, OnlyTheRhythmFigureTrackReportsItsFailure) {
+  Rig rig;
+  rig.Tracks("F", "", "");
+  // Data1.dat goes away while the accompaniment is rendered: the chord track cannot open it.
+  const std::string data1 = rig.programDir.File("Data1.dat");
+  ASSERT_EQ(rig.Generate([&](int) {
+    if (gentest::CurrentTrack() == "TA") ::unlink(data1.c_str());
+  }), 0);
+  EXPECT_TRUE(rig.boxes.shown.empty());
+  EXPECT_EQ(rig.board.ProgressPos(1052), 13);  // the failed track's steps are taken all the same
+  EXPECT_TRUE(platform::FileExists(rig.session.m_strPiecePath));
+  EXPECT_TRUE(rig.TempFiles().empty());
+}
+
+// In a piece mix the piece so far is the first input and the new track the second: the piece
+// keeps the piano track's first 104 bytes and takes the length of the tracks mixed into it,
+// which differs from the piano track's (its lead-in and tail of 469 and 531 ms against two
+// eighths).
+TEST(GeneratePipeline, PieceMixKeepsThePieceStartAndFollowsTheNewTrack) {
+  Rig rig;
+  rig.Tracks("R", "D", "");
+  ASSERT_EQ(rig.Generate(), 0);
+  const auto piano = fixtures::ReadAll(rig.session.m_strSessionPrefix + "Piano.wav");
+  const auto mix = fixtures::ReadAll(rig.session.m_strPiecePath);
+  ASSERT_NE(piano.size(), mix.size());
+  EXPECT_EQ(mix.size(), 44u + 16u * 352800u + 2u * 44100u);
+  ASSERT_TRUE(piano.size() >= 104 && mix.size() >= 104);
+  EXPECT_TRUE(std::equal(piano.begin(), piano.begin() + 104, mix.begin()));
 }
 
 TEST(GeneratePipeline, TwoRunsInOneSecondShareTheNameAndTheSecondClearsTheFirst) {

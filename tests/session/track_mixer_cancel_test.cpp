@@ -89,6 +89,25 @@ TEST_F(MixTracksCancelTest, FlagSetBeforehandIsClearedAndTheMixCompletes) {
   EXPECT_EQ(fixtures::ReadAll(out).size(), 104u + 2u * kSamples);
 }
 
+// The flag is cleared when the first pass begins, after the files are open and the block is
+// copied: a mix that fails before that leaves a pending cancel in place.
+TEST_F(MixTracksCancelTest, FlagIsClearedOnlyWhenTheFirstPassBegins) {
+  const std::string shortFile = dir.File("short.wav");
+  fixtures::WriteAll(shortFile, std::vector<unsigned char>(103, 1));
+  const struct {
+    std::string in1, in2, scratch;
+    int result;
+  } failures[] = {{dir.File("none.wav"), in2, tmp, 1}, {in1, dir.File("none.wav"), tmp, 2},
+                  {in1, in2, missing, 3},               {shortFile, in2, tmp, 4},
+                  {in1, shortFile, tmp, 5},             {in1, in2, "/dev/full", 6}};
+  for (const auto& f : failures) {
+    theMixer.m_bAbort = 1;
+    EXPECT_EQ(theMixer.MixTracks(out, f.in1, f.in2, f.scratch), f.result);
+    EXPECT_EQ(theMixer.m_bAbort, 1) << "result " << f.result;
+  }
+  EXPECT_EQ(scope.pump.count, 0);
+}
+
 TEST_F(MixTracksCancelTest, CancelInFirstPassLeavesScratchAndOutput) {
   AtPump(2, [] { theMixer.m_bAbort = 1; });
   EXPECT_EQ(Mix(), -1);

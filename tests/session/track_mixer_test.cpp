@@ -87,6 +87,20 @@ TEST_F(MixTracksTest, LowOfPositiveAveragesIsTheSmallestAverage) {
   WriteWave(in2, 2, Times3({30, 0, 100}));
   ASSERT_EQ(Mix(), 0);
   EXPECT_EQ(MixedSamples(out), Times3({10, 400, 200}));
+
+  // Rising values, each input and each average a new high when it comes: the lows 10 (inputs)
+  // and 20 (average) are seen only as new highs. Low ratio 0.5, high ratio 1130 / 1120: gain
+  // 0.5. Lows that skipped a new high would stay at 65 535 and give gain 1.
+  std::vector<int> a, b, expected;
+  for (int i = 0; i < 12; ++i) {  // an eight-sample block and a rest of four
+    a.push_back(100 * i + 10);
+    b.push_back(100 * i + 30);
+    expected.push_back(50 * i + 10);
+  }
+  WriteWave(in1, 1, a);
+  WriteWave(in2, 2, b);
+  ASSERT_EQ(Mix(), 0);
+  EXPECT_EQ(MixedSamples(out), expected);
 }
 
 TEST_F(MixTracksTest, SilentInputsGiveACopyOfTheScratchFile) {
