@@ -70,6 +70,9 @@ class CTrackRun {
 
  private:
   void Advance() { m_board.StepProgress(view::kGenerationProgress); }
+  // A step was cancelled when it says so, or when STOP or EXIT set the composer's flag while it
+  // ran: a cancel inside the copy of two silent voices comes back from MixTracks as 8.
+  static bool Cancelled(int result) { return result == kCancelled || theComposer.m_bAbort != 0; }
   bool Abort() {
     AbortGenerate(m_s);
     return false;
@@ -87,7 +90,7 @@ class CTrackRun {
   bool PianoTrack() {
     const int rendered = m_c.RenderTP(m_data + "Data0.dat");
     Advance();
-    if (rendered == kCancelled) {
+    if (Cancelled(rendered)) {
       Delete(m_c.m_strTempTP[0]);
       Delete(m_c.m_strTempTP[1]);
       return Abort();
@@ -95,9 +98,9 @@ class CTrackRun {
     const int mixed = theMixer.MixTracks(m_piano, m_c.m_strTempTP[0], m_c.m_strTempTP[1], m_scratch);
     Delete(m_c.m_strTempTP[0]);
     Delete(m_c.m_strTempTP[1]);
-    if (mixed == kCancelled) return Abort();
+    if (Cancelled(mixed)) return Abort();
     Advance();
-    if (theMixer.CopyWaveFile(m_piano, m_mix) == kCancelled) return Abort();
+    if (Cancelled(theMixer.CopyWaveFile(m_piano, m_mix))) return Abort();
     Advance();
     return true;
   }
@@ -106,7 +109,7 @@ class CTrackRun {
   bool TwoVoiceTrack(int (CComposer::*render)(const std::string&), const char* archive,
                      std::string (&temps)[3], bool bShowResult) {
     const int rendered = (m_c.*render)(m_data + archive);
-    if (rendered == kCancelled) {
+    if (Cancelled(rendered)) {
       DeleteAll(temps);
       return Abort();
     }
@@ -119,7 +122,7 @@ class CTrackRun {
     const int voices = theMixer.MixTracks(temps[2], temps[0], temps[1], m_scratch);
     Delete(temps[0]);
     Delete(temps[1]);
-    if (voices == kCancelled) {
+    if (Cancelled(voices)) {
       Delete(temps[2]);
       return Abort();
     }
@@ -129,7 +132,7 @@ class CTrackRun {
 
   // The low piano notes: one voice, mixed straight into the piece.
   bool LowPianoTrack() {
-    if (m_c.RenderPP(m_data + "Data3.dat") == kCancelled) {
+    if (Cancelled(m_c.RenderPP(m_data + "Data3.dat"))) {
       Delete(m_c.m_strTempPP);
       return Abort();
     }
@@ -140,7 +143,7 @@ class CTrackRun {
   bool MixIntoPiece(const std::string& track) {
     const int mixed = theMixer.MixTracks(m_mix, m_mix, track, m_scratch);
     Delete(track);
-    if (mixed == kCancelled) return Abort();
+    if (Cancelled(mixed)) return Abort();
     Advance();
     return true;
   }

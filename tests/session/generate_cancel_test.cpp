@@ -178,4 +178,29 @@ TEST(GenerateStop, StopWhileIdleOnlyResetsTheBoard) {
   EXPECT_EQ(rig.ArchiveFiles().size(), 1u);  // the session's files are removed only while generating
 }
 
+// In a minor key the chord voices are silent, so their mix copies the averaged silence, and a
+// STOP inside that copy comes back from the mix as 8 rather than -1. The run still ends as
+// cancelled, without a message, and the next GENERATE does not inherit the cancel.
+TEST(GenerateStop, StopDuringTheCopyOfSilentChordVoicesCancelsTheRun) {
+  Rig rig;
+  rig.Tracks("F", "", "");
+  rig.options.SetScale("Min");
+  const std::string name = rig.SessionNameNow();
+  bool stopped = false;
+  EXPECT_EQ(rig.Generate([&](int) {
+    if (!stopped && theMixer.m_hSource != 0 && gentest::CurrentTrack() == "CH") {
+      stopped = true;
+      PressStop(rig.session);
+    }
+  }), 1);
+  ASSERT_TRUE(stopped);
+  EXPECT_TRUE(rig.ArchiveFiles(name).empty());
+  EXPECT_TRUE(rig.TempFiles().empty());
+  EXPECT_EQ(rig.session.m_strSessionName, "");
+  EXPECT_EQ(theComposer.m_bAbort, 0);
+  EXPECT_TRUE(rig.boxes.shown.empty());
+  rig.NextSecond();
+  EXPECT_EQ(rig.Generate(), 0);
+}
+
 }  // namespace
