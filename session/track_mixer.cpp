@@ -125,35 +125,17 @@ int CTrackMixer::MixTracks(const std::string& strOut, const std::string& strIn1,
 int CTrackMixer::AveragePass(const std::string& strIn1, const std::string& strIn2,
                              const std::string& strScratch, Peaks& peaks) {
   m_hIn1 = platform::OpenExisting(strIn1);
-  if (!platform::IsOpen(m_hIn1)) {
-    CloseAll();
-    return 1;
-  }
+  if (!platform::IsOpen(m_hIn1)) return Fail(1);
   m_hIn2 = platform::OpenExisting(strIn2);
-  if (!platform::IsOpen(m_hIn2)) {
-    CloseAll();
-    return 2;
-  }
+  if (!platform::IsOpen(m_hIn2)) return Fail(2);
   m_hOut = platform::CreateAlways(strScratch);
-  if (!platform::IsOpen(m_hOut)) {
-    CloseAll();
-    return 3;
-  }
+  if (!platform::IsOpen(m_hOut)) return Fail(3);
 
   unsigned char block[kBlockBytes];
   unsigned char dropped[kBlockBytes];
-  if (platform::ReadFile(m_hIn1, block, kBlockBytes) < kBlockBytes) {
-    CloseAll();
-    return 4;
-  }
-  if (platform::ReadFile(m_hIn2, dropped, kBlockBytes) < kBlockBytes) {
-    CloseAll();
-    return 5;
-  }
-  if (platform::WriteFile(m_hOut, block, kBlockBytes) < kBlockBytes) {
-    CloseAll();
-    return 6;
-  }
+  if (platform::ReadFile(m_hIn1, block, kBlockBytes) < kBlockBytes) return Fail(4);
+  if (platform::ReadFile(m_hIn2, dropped, kBlockBytes) < kBlockBytes) return Fail(5);
+  if (platform::WriteFile(m_hOut, block, kBlockBytes) < kBlockBytes) return Fail(6);
 
   m_bAbort = 0;
   constexpr int kChunkPositions = kMixChunkBytes / 2;
@@ -166,10 +148,7 @@ int CTrackMixer::AveragePass(const std::string& strIn1, const std::string& strIn
 
   for (;;) {
     platform::PumpOneMessage();
-    if (m_bAbort) {
-      CloseAll();
-      return -1;
-    }
+    if (m_bAbort) return Fail(-1);
     const int nRead1 = platform::ReadFile(m_hIn1, pA, kMixChunkBytes);
     const int n = platform::ReadFile(m_hIn2, pB, kMixChunkBytes);
     if (n == 0) break;
@@ -181,10 +160,7 @@ int CTrackMixer::AveragePass(const std::string& strIn1, const std::string& strIn
     if (n & 1) pBytesB[n] = 0;
 
     AverageSamples(pA, pB, pOut, nTouched / 2, peaks);
-    if (platform::WriteFile(m_hOut, pOut, n) < n) {
-      CloseAll();
-      return 99;
-    }
+    if (platform::WriteFile(m_hOut, pOut, n) < n) return Fail(99);
   }
   CloseAll();
   return 0;
@@ -193,24 +169,12 @@ int CTrackMixer::AveragePass(const std::string& strIn1, const std::string& strIn
 int CTrackMixer::RestorePass(const std::string& strOut, const std::string& strScratch,
                              double dGain) {
   m_hIn1 = platform::OpenExisting(strScratch);
-  if (!platform::IsOpen(m_hIn1)) {
-    CloseAll();
-    return 9;
-  }
+  if (!platform::IsOpen(m_hIn1)) return Fail(9);
   m_hOut = platform::CreateAlways(strOut);
-  if (!platform::IsOpen(m_hOut)) {
-    CloseAll();
-    return 10;
-  }
+  if (!platform::IsOpen(m_hOut)) return Fail(10);
   unsigned char block[kBlockBytes];
-  if (platform::ReadFile(m_hIn1, block, kBlockBytes) < kBlockBytes) {
-    CloseAll();
-    return 11;
-  }
-  if (platform::WriteFile(m_hOut, block, kBlockBytes) < kBlockBytes) {
-    CloseAll();
-    return 12;
-  }
+  if (platform::ReadFile(m_hIn1, block, kBlockBytes) < kBlockBytes) return Fail(11);
+  if (platform::WriteFile(m_hOut, block, kBlockBytes) < kBlockBytes) return Fail(12);
 
   constexpr int kChunkPositions = kMixChunkBytes / 2;
   constexpr int kSampleValues = 65536;
@@ -230,10 +194,7 @@ int CTrackMixer::RestorePass(const std::string& strOut, const std::string& strSc
     if (n & 1) reinterpret_cast<unsigned char*>(p)[n] = 0;  // the missing high byte
     const int nPositions = (n + 1) / 2;
     for (int k = 0; k < nPositions; ++k) p[k] = pTable[static_cast<uint16_t>(p[k])];
-    if (platform::WriteFile(m_hOut, p, n) < n) {
-      CloseAll();
-      return 99;
-    }
+    if (platform::WriteFile(m_hOut, p, n) < n) return Fail(99);
   }
   CloseAll();
   return platform::DeleteFile(strScratch) ? 0 : 1;
@@ -241,30 +202,15 @@ int CTrackMixer::RestorePass(const std::string& strOut, const std::string& strSc
 
 int CTrackMixer::CopyWaveFile(const std::string& strSource, const std::string& strDest) {
   m_hSource = platform::OpenExisting(strSource);
-  if (!platform::IsOpen(m_hSource)) {
-    CloseAll();
-    return 1;
-  }
+  if (!platform::IsOpen(m_hSource)) return Fail(1);
   m_hOut = platform::CreateAlways(strDest);
-  if (!platform::IsOpen(m_hOut)) {
-    CloseAll();
-    return 2;
-  }
+  if (!platform::IsOpen(m_hOut)) return Fail(2);
   const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCopyChunkBytes);
   for (;;) {
     platform::PumpOneMessage();
-    if (m_bAbort) {
-      CloseAll();
-      return -1;
-    }
+    if (m_bAbort) return Fail(-1);
     const int n = platform::ReadFile(m_hSource, buffer.get(), kCopyChunkBytes);
-    if (n == 0) {
-      CloseAll();
-      return 0;
-    }
-    if (platform::WriteFile(m_hOut, buffer.get(), n) < n) {
-      CloseAll();
-      return 99;
-    }
+    if (n == 0) return Fail(0);
+    if (platform::WriteFile(m_hOut, buffer.get(), n) < n) return Fail(99);
   }
 }

@@ -76,6 +76,11 @@ class CTrackMixer {
                   const std::string& strScratch, Peaks& peaks);
   int RestorePass(const std::string& strOut, const std::string& strScratch, double dGain);
   void CloseAll();
+  // Every exit closes the files still held in the handle fields; a failure then returns its code.
+  int Fail(int code) {
+    CloseAll();
+    return code;
+  }
 };
 
 extern CTrackMixer theMixer;
