@@ -5,7 +5,9 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-packages=(build-essential cmake pkg-config libgtest-dev libfluidsynth-dev fluid-soundfont-gm)
+packages=(build-essential cmake pkg-config libgtest-dev libfluidsynth-dev fluid-soundfont-gm
+  libsndfile1-dev libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libcairo2-dev libpango1.0-dev
+  fonts-dejavu-core ${VORSK_EXTRA_PACKAGES:-})
 
 missing=()
 for p in "${packages[@]}"; do

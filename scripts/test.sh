@@ -7,10 +7,14 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
+# Tools the tests drive: a virtual X server, clicks, screenshots, a terminal, sound analysis.
+export VORSK_EXTRA_PACKAGES="xvfb xauth xdotool imagemagick tmux sox"
 "$root/scripts/setup.sh"
 VORSK_BUILD_DIR="$root/build-asan" "$root/scripts/setup.sh" -DVORSK_SANITIZE=ON -DVORSK_BUILD_ARCHIVES=OFF
 
 status=0
+echo "== Fuzzing (each target briefly over its corpus) =="
+"$root/scripts/fuzz.sh" --quick || status=1
 echo "== Tests (normal build) =="
 ctest --test-dir "$root/build" --output-on-failure -j2 || status=1
 echo "== Tests (sanitizer build) =="

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang in build-fuzz/ and runs each over its checked-in corpus
+# (fuzz/corpus/<name>/, never written to; new inputs go to a scratch folder).
+#   scripts/fuzz.sh            each target for FUZZ_RUNS inputs (default 1 000 000)
+#   scripts/fuzz.sh --quick    each target for FUZZ_SECONDS seconds (default 5), as the tests do
+# Exit status 0 when no target found a crash, 1 otherwise.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+packages=(clang libclang-rt-14-dev cmake)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing Debian packages: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+build_dir="${VORSK_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DVORSK_FUZZ=ON -DVORSK_BUILD_ARCHIVES=OFF >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" >/dev/null
+
+limit=(-runs="${FUZZ_RUNS:-1000000}")
+[ "${1:-}" = "--quick" ] && limit=(-max_total_time="${FUZZ_SECONDS:-5}")
+
+status=0
+for target in "$build_dir"/fuzz/vorsk_fuzz_*; do
+  [ -x "$target" ] || continue
+  name="${target##*/vorsk_fuzz_}"
+  scratch="$(mktemp -d)"
+  start=$SECONDS
+  if "$target" "${limit[@]}" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+      -artifact_prefix="$build_dir/fuzz/${name}-" "$scratch" "$root/fuzz/corpus/$name" \
+      >"$build_dir/fuzz/$name.log" 2>&1; then
+    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$build_dir/fuzz/$name.log" | grep -o '[0-9]*$' || echo "?")
+    printf 'fuzz %-20s ok: %s inputs in %d s\n' "$name" "$runs" "$((SECONDS - start))"
+  else
+    echo "fuzz $name FAILED; log and crashing input: $build_dir/fuzz/$name.log, $build_dir/fuzz/${name}-*"
+    tail -40 "$build_dir/fuzz/$name.log"
+    status=1
+  fi
+  rm -rf "$scratch"
+done
+exit $status
