@@ -1,6 +1,7 @@
 // The pictures as a user sees them: lit indicators over the board, digits, manual pages, the help
 // page, and a build that always draws the same bytes.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -181,6 +182,25 @@ TEST(Artwork, ASecondRunDrawsTheSameBytesAsTheEmbeddedOnes) {
   EXPECT_EQ(compared, 145 + 3);
   EXPECT_EQ(fixtures::ReadAll(dir.File("contact-sheet.png")),
             fixtures::ReadAll(std::string(VORSK_RESOURCE_DIR) + "/contact-sheet.png"));
+}
+
+TEST(Artwork, TheToolRefusesBadArgumentsAndAnOutputFolderItCannotCreate) {
+  fixtures::ScratchDir dir;
+  fixtures::WriteAll(dir.File("a-file"), {'x'});
+  struct Case {
+    std::string arguments;
+    int status;
+  };
+  // A folder below a plain file cannot be made, not even by root.
+  for (const Case& c : {Case{"", 2}, Case{"--out", 2}, Case{"--into " + dir.Path(), 2},
+                        Case{"--out '" + dir.File("a-file") + "/art'", 1}}) {
+    SCOPED_TRACE(c.arguments);
+    const std::string command =
+        std::string("ASAN_OPTIONS=detect_leaks=0 '") + VORSK_ARTWORK_TOOL + "' " + c.arguments + " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.status);
+  }
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ Surface MakeSplash() {
   Surface s = NewPicture(w, h);
   Context c = NewContext(s);
   cairo_t* cr = c.get();
-  PaintCircuit(cr, w, h, 609, 26, {{110, 40, 260, 200}, {20, 250, 440, 60}});
+  PaintCircuit(cr, w, h, 609, 26, {{110, 30, 260, 200}, {20, 228, 440, 84}});
   RoundedRect(cr, {1.5, 1.5, w - 3.0, h - 3.0}, 10);
   cairo_set_line_width(cr, 3);
   SetColour(cr, kPad);

@@ -1,5 +1,6 @@
 // The schematic view: the board in miniature with every keyboard shortcut beside its button, a
 // numbered explanation of each group, and the whole keyboard table underneath.
+#include <algorithm>
 #include <cmath>
 
 #include "board.h"
@@ -47,15 +48,22 @@ void Number(cairo_t* cr, double cx, double cy, int n) {
   DrawText(cr, std::to_string(n), {cx - 8, cy - 8, 16, 16}, Text(11, kInk, true, Align::kCentre));
 }
 
-// Where a group's number goes on the miniature.
-std::pair<double, double> NumberAt(const ButtonGroup& g) {
+// Where a group's number goes on the miniature: before its title, clear of the key badges.
+std::pair<double, double> NumberAt(cairo_t* cr, const ButtonGroup& g) {
   if (g.title.empty()) {
     const Box b = Mini(g.buttons.front().rect);
     return {b.x - 10, b.y + b.h / 2};
   }
   const Box t = Mini(g.titleBox);
   if (g.titleBox.x < 20) return {t.x + 6, t.y + t.h / 2};
-  return {t.x - 2, t.y + t.h / 2};
+  TextStyle title;
+  title.px = 13 * kScale;
+  title.bBold = true;
+  title.bCondensed = true;
+  const double w = MeasureText(cr, g.title, title).w;
+  const double before = t.x + t.w / 2 - w / 2 - 13;
+  if (before < t.x + 8) return {t.x + t.w / 2 + w / 2 + 13, t.y + t.h / 2 - 1};  // a narrow title: after it
+  return {t.x + 8, t.y + t.h / 2 - 1};
 }
 
 struct KeyRow {
@@ -104,7 +112,7 @@ Surface MakeSchematic(const Surface& board) {
   cairo_stroke(cr);
 
   DrawText(cr, "SCHEMATIC VIEW", {18, 10, 300, 30}, Text(22, kSilk, true));
-  DrawText(cr, "Yellow: the key that presses each button.   Click anywhere to return to the board.",
+  DrawText(cr, "Yellow: the key that presses the button beneath it.   Click anywhere to return to the board.",
            {300, 16, 584, 20}, Text(12, kSilkDim, false, Align::kRight));
 
   // The board in miniature.
@@ -126,13 +134,19 @@ Surface MakeSchematic(const Surface& board) {
     for (const auto& b : g.buttons)
       if (!b.key.empty()) {
         const Box m = Mini(b.rect);
-        Badge(cr, m.x + 3, m.y + 3, b.key);
+        if (b.icon == ButtonIcon::kPrev) {
+          Badge(cr, m.x + m.w / 2 - 8, m.y + m.h + 18, b.key);  // under the small buttons' labels
+        } else if (b.icon == ButtonIcon::kNext) {
+          Badge(cr, m.x + m.w / 2 + 8, m.y + m.h + 18, b.key);
+        } else {
+          Badge(cr, m.x + m.w - 3, m.y + 3, b.key);
+        }
       }
   const Box keys = Mini({170, 110, 710, 80});
   Badge(cr, keys.x - 4, keys.y + keys.h - 8, "\u2190");
   Badge(cr, keys.x + keys.w + 4, keys.y + keys.h - 8, "\u2192");
   for (size_t i = 0; i < groups.size(); ++i) {
-    auto [x, y] = NumberAt(groups[i]);
+    auto [x, y] = NumberAt(cr, groups[i]);
     Number(cr, x, y, static_cast<int>(i + 1));
   }
 
