@@ -206,13 +206,11 @@ AviResult Parse(const std::uint8_t* data, std::size_t size, AviMovie& movie) {
 
   movie.m_nWidth = h.nWidth;
   movie.m_nHeight = static_cast<int>(height);
-  if (h.nMicroSecPerFrame > 0 && h.nMicroSecPerFrame <= 10'000'000) {
-    movie.m_nMicroSecPerFrame = static_cast<int>(h.nMicroSecPerFrame);
-  } else if (h.nRate > 0 && h.nScale > 0 && h.nScale <= 10 * h.nRate) {
-    movie.m_nMicroSecPerFrame = static_cast<int>(1'000'000ull * h.nScale / h.nRate);
-  } else {
-    return AviResult::kBadHeader;
-  }
+  // The main header's frame time, else the stream's rate; from 1 us to 10 s a frame.
+  const std::uint64_t streamMicroSec = h.nRate > 0 ? 1'000'000ull * h.nScale / h.nRate : 0;
+  const std::uint64_t microSec = h.nMicroSecPerFrame > 0 ? h.nMicroSecPerFrame : streamMicroSec;
+  if (microSec < 1 || microSec > 10'000'000) return AviResult::kBadHeader;
+  movie.m_nMicroSecPerFrame = static_cast<int>(microSec);
   const AviResult r = ReadMovieList(*movi, bBottomUp, movie.m_nWidth, movie.m_nHeight, movie);
   if (r != AviResult::kOk) return r;
   if (movie.m_frames.empty()) return AviResult::kNoFrames;

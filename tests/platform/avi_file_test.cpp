@@ -123,6 +123,12 @@ TEST(AviFile, DamagedHeadersAreRefusedWithTheirReason) {
       {"huge height", [&](Bytes& b) { Put32(b, strf + 8, 100000); }, AviResult::kTooLarge},
       {"frames larger than their chunks", [&](Bytes& b) { Put32(b, strf + 4, 50); }, AviResult::kTruncated},
       {"more frames announced than stored", [&](Bytes& b) { Put32(b, avih + 16, 4); }, AviResult::kTruncated},
+      {"a frame time that rounds to nothing", [&](Bytes& b) {
+         Put32(b, avih, 0);
+         Put32(b, Find(b, "strh") + 8 + 20, 1);           // scale
+         Put32(b, Find(b, "strh") + 8 + 24, 0xF0000000u);  // rate
+       }, AviResult::kBadHeader},
+      {"ten seconds and more a frame", [&](Bytes& b) { Put32(b, avih, 10'000'001); }, AviResult::kBadHeader},
       {"no frame rate", [&](Bytes& b) {
          Put32(b, avih, 0);
          Put32(b, Find(b, "strh") + 8 + 24, 0);
