@@ -2,17 +2,113 @@
 
 #include <strings.h>
 
+#include <cstdarg>
 #include <cstdio>
+#include <unordered_set>
 
 namespace {
 
 constexpr int kEighth60 = 44100;  // one eighth at tempo 60, in bytes
+// The tempos every family is complete for, in the order their completions are appended.
+constexpr int kTempos[2] = {60, 90};
+
+// One eighth at tempo, in bytes: 44 100 at 60, 29 400 at 90.
+constexpr int EighthBytes(int tempo) { return kEighth60 * 60 / tempo; }
+
+// "C_" .. "B_" for pitch classes 1..12.
+const char* RootName(int pitchClass) {
+  static const char* const kRoots[12] = {"C_", "C#", "D_", "D#", "E_", "F_",
+                                         "F#", "G_", "G#", "A_", "A#", "B_"};
+  return kRoots[pitchClass - 1];
+}
 
 // "C_1", "C#1", ... "B_4" for note numbers 1..48, the composer's note names.
-std::string NoteName(int n) {
-  static const char* const kClasses[12] = {"C_", "C#", "D_", "D#", "E_", "F_",
-                                           "F#", "G_", "G#", "A_", "A#", "B_"};
-  return std::string(kClasses[(n - 1) % 12]) + std::to_string((n - 1) / 12 + 1);
+std::string NoteName(int n) { return RootName((n - 1) % 12 + 1) + std::to_string((n - 1) / 12 + 1); }
+
+std::string Name(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Name(const char* format, ...) {
+  char text[64];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return text;
+}
+
+// Appends entries after a group's existing ones, skipping names the group already holds, so
+// the entries laid out before keep their offsets and each archive only grows at its end.
+class CGroupAppender {
+ public:
+  explicit CGroupAppender(SampleGroup& g) : m_group(g), m_known(g.m_names.begin(), g.m_names.end()) {}
+  void Add(const std::string& name, int size) {
+    if (m_known.insert(name).second) m_group.Add(name, size);
+  }
+
+ private:
+  SampleGroup& m_group;
+  std::unordered_set<std::string> m_known;
+};
+
+// The completions: every name the renderers can form, at one tempo, family by family. Within a
+// family the names ascend field by field in the order the fields appear in the name.
+void AppendMelodyNotes(CGroupAppender& a, int tempo) {
+  for (int n = 1; n <= 48; ++n)
+    for (int len = 1; len <= 6; ++len)
+      a.Add(Name("TP%.2d%s_T%.3d_L%d_11111.wav", n, NoteName(n).c_str(), tempo, len),
+            EighthBytes(tempo) * (len + 1));
+}
+
+void AppendChords(CGroupAppender& a, int tempo) {
+  for (int kk = 1; kk <= 12; ++kk)
+    for (const char* scale : {"maj", "min"})
+      for (int len = 3; len <= 6; ++len)
+        for (int v = 1; v <= 5; ++v)
+          a.Add(Name("CH%.2d_%s%s_%.3d_L%d_%d.wav", kk, RootName(kk), scale, tempo, len, v),
+                EighthBytes(tempo) * (len + 1));
+}
+
+// A drum loop holds nine bars and 124 bytes more.
+void AppendDrumLoops(CGroupAppender& a, int tempo) {
+  for (const int loop : {7, 9}) a.Add(Name("DL_%.3d_%.2d.wav", tempo, loop), 72 * EighthBytes(tempo) + 124);
+}
+
+void AppendLowNotes(CGroupAppender& a, int tempo) {
+  for (int n = 1; n <= 24; ++n)
+    for (int v = 1; v <= 2; ++v)
+      a.Add(Name("PP%.2d%s%.3d_%d.wav", n, NoteName(n).c_str(), tempo, v), 2 * EighthBytes(tempo));
+}
+
+// TA (variants 1..5) and TF (variants 1..7).
+void AppendFigures(CGroupAppender& a, const char* family, int variants, int tempo) {
+  for (int kk = 1; kk <= 12; ++kk)
+    for (int len = 1; len <= 6; ++len)
+      for (int v = 1; v <= variants; ++v)
+        a.Add(Name("%s%.2d%s%.3d%d%.2d.wav", family, kk, RootName(kk), tempo, len, v),
+              EighthBytes(tempo) * (len + 1));
+}
+
+void CompletePiano(SampleGroup& g) {
+  CGroupAppender a(g);
+  for (const int tempo : kTempos) AppendMelodyNotes(a, tempo);
+}
+
+void CompleteChords(SampleGroup& g) {
+  CGroupAppender a(g);
+  for (const int tempo : kTempos) AppendChords(a, tempo);
+}
+
+void CompleteRhythm(SampleGroup& g) {
+  CGroupAppender a(g);
+  for (const int tempo : kTempos) AppendDrumLoops(a, tempo);
+}
+
+void CompleteAccomp(SampleGroup& g) {
+  CGroupAppender a(g);
+  for (const int tempo : kTempos) {
+    AppendLowNotes(a, tempo);
+    AppendFigures(a, "TA", 5, tempo);
+    AppendFigures(a, "TF", 7, tempo);
+  }
 }
 
 void FillPiano(SampleGroup& g) {
@@ -134,10 +230,16 @@ CSampleCatalog::CSampleCatalog() {
   SampleGroup* const groups[5] = {&m_pianoGroup, &m_chordGroup, &m_rhythmGroup, &m_accompGroup,
                                   &m_spareGroup};
   for (SampleGroup* g : groups) g->Add(kSilenceName, kSilenceBytes);
+  // The original layout first, then every missing name appended after it. A family added later
+  // appends its entries after these.
   FillPiano(m_pianoGroup);
   FillChords(m_chordGroup);
   FillRhythm(m_rhythmGroup);
   FillAccomp(m_accompGroup);
+  CompletePiano(m_pianoGroup);
+  CompleteChords(m_chordGroup);
+  CompleteRhythm(m_rhythmGroup);
+  CompleteAccomp(m_accompGroup);
 }
 
 CSampleCatalog::~CSampleCatalog() { platform::CloseAndClear(m_hArchive); }

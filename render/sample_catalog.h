@@ -5,6 +5,11 @@
 // sample's offset is the sum of the sizes before it. This table is the only description of
 // the layout: the archive builder (tools/) writes the archives from it.
 //
+// Each group starts with the original layout; after it come, appended and never interleaved,
+// every other name the renderers can form: first the missing tempo-060 names, then all tempo-090
+// names, family by family. So every black key, length 6, both low-note variants, minor chords
+// and tempo 90 are found, and entries added later go after these without moving any offset.
+//
 // Each renderer makes one catalog for the duration of its call. The catalog owns m_hArchive
 // (used by CopyRhythmSample) and closes it when destroyed. Handles passed to the copy
 // primitives belong to the caller. UI thread only.
