@@ -1,5 +1,6 @@
 #include "tools/built_archives.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -38,10 +39,9 @@ const std::vector<Entry>& ArchiveEntries(const std::string& fileName) {
     for (size_t i = 0; i < archive.group->m_names.size(); ++i) {
       Entry e{archive.group->m_names[i], offset, {}};
       const long long size = archive.group->m_sizes[i];
-      for (long long b = offset; b + 1 < offset + size && b + 1 < static_cast<long long>(bytes.size());
-           b += 2) {
-        e.pcm.push_back(At(bytes, static_cast<size_t>(b)));
-      }
+      const long long end = std::min<long long>(offset + size, static_cast<long long>(bytes.size()));
+      e.pcm.resize(static_cast<size_t>(std::max<long long>(end - offset, 0) / 2));
+      for (size_t k = 0; k < e.pcm.size(); ++k) e.pcm[k] = At(bytes, static_cast<size_t>(offset) + 2 * k);
       offset += size;
       entries.push_back(std::move(e));
     }
@@ -50,8 +50,15 @@ const std::vector<Entry>& ArchiveEntries(const std::string& fileName) {
 }
 
 std::vector<const Entry*> EntriesStartingWith(const std::string& prefix) {
+  // Only the archive that holds the family is read (they are hundreds of megabytes).
+  const std::string tag = prefix.substr(0, 2);
+  std::vector<const char*> files = {"Data0.dat", "Data1.dat", "Data2.dat", "Data3.dat"};
+  if (tag == "TP") files = {"Data0.dat"};
+  if (tag == "CH") files = {"Data1.dat"};
+  if (tag == "BS" || tag == "DL") files = {"Data2.dat"};
+  if (tag == "PP" || tag == "TA" || tag == "TF") files = {"Data3.dat"};
   std::vector<const Entry*> found;
-  for (const char* file : {"Data0.dat", "Data1.dat", "Data2.dat", "Data3.dat"}) {
+  for (const char* file : files) {
     for (const Entry& e : ArchiveEntries(file)) {
       if (e.name.compare(0, prefix.size(), prefix) == 0) found.push_back(&e);
     }
@@ -78,5 +85,21 @@ Wave ReadWave(const std::string& path) {
 }
 
 int Field(const std::string& name, size_t pos) { return std::stoi(name.substr(pos, 2)); }
+
+int TempoOf(const std::string& name) {
+  const std::string tag = name.substr(0, 2);
+  const size_t at = tag == "TP" ? 9 : tag == "CH" ? 11 : tag == "DL" ? 3 : tag == "PP" ? 7 : 6;
+  return std::stoi(name.substr(at, 3));
+}
+
+size_t EighthFrames(const std::string& name) { return static_cast<size_t>(44100 * 30 / TempoOf(name)); }
+
+std::vector<const Entry*> Sampled(const std::string& prefix, size_t originals, size_t stride) {
+  const std::vector<const Entry*> all = EntriesStartingWith(prefix);
+  std::vector<const Entry*> chosen;
+  for (size_t i = 0; i < all.size(); ++i)
+    if (i < originals || (i - originals) % stride == 0) chosen.push_back(all[i]);
+  return chosen;
+}
 
 }  // namespace built

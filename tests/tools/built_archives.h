@@ -45,5 +45,13 @@ Wave ReadWave(const std::string& path);
 
 // Two-digit decimal field of name at pos.
 int Field(const std::string& name, size_t pos);
+// Tempo field of a TP, CH, DL, PP, TA or TF name, and the frames of one eighth at that tempo.
+int TempoOf(const std::string& name);
+size_t EighthFrames(const std::string& name);
+
+// The entries of a family (names starting with prefix) to analyse: its first originals entries
+// (the family's original layout) and every stride-th entry appended after them, so a test
+// covers every key, length and tempo without analysing hundreds of near-identical samples.
+std::vector<const Entry*> Sampled(const std::string& prefix, size_t originals, size_t stride);
 
 }  // namespace built
