@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <unordered_set>
@@ -218,7 +219,33 @@ int FindOffset(const SampleGroup& g, const std::string& name, bool ignoreCase) {
   return -1;
 }
 
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The name of a piano entry up to its mask, or "" when it has no mask.
+std::string MaskPrefix(const std::string& name) {
+  return name.size() < 9 ? std::string() : name.substr(0, name.size() - 9);
+}
+
 }  // namespace
+
+void CSampleCatalog::NameIndex::Build(const SampleGroup& g, bool ignoreCase) {
+  offsets.clear();
+  int offset = 0;
+  for (size_t i = 0; i < g.m_names.size(); ++i) {
+    offsets.emplace(ignoreCase ? Lower(g.m_names[i]) : g.m_names[i], offset);  // the first one wins
+    offset += g.m_sizes[i];
+  }
+  entries = g.m_names.size();
+}
+
+int CSampleCatalog::NameIndex::Find(const SampleGroup& g, const std::string& name, bool ignoreCase) const {
+  if (entries != g.m_names.size()) return FindOffset(g, name, ignoreCase);  // the group changed
+  const auto found = offsets.find(ignoreCase ? Lower(name) : name);
+  return found == offsets.end() ? -1 : found->second;
+}
 
 int SampleGroup::TotalSize() const {
   int total = 0;
@@ -240,33 +267,48 @@ CSampleCatalog::CSampleCatalog() {
   CompleteChords(m_chordGroup);
   CompleteRhythm(m_rhythmGroup);
   CompleteAccomp(m_accompGroup);
+  m_pianoIndex.Build(m_pianoGroup, false);
+  m_chordIndex.Build(m_chordGroup, true);
+  m_accompIndex.Build(m_accompGroup, false);
+  for (size_t i = 0; i < m_pianoGroup.m_names.size(); ++i)
+    m_pianoPrefixes[MaskPrefix(m_pianoGroup.m_names[i])].push_back(i);
 }
 
 CSampleCatalog::~CSampleCatalog() { platform::CloseAndClear(m_hArchive); }
 
 int CSampleCatalog::FindPianoOffset(const std::string& name) const {
-  return FindOffset(m_pianoGroup, name, false);
+  return m_pianoIndex.Find(m_pianoGroup, name, false);
 }
 
 int CSampleCatalog::FindChordOffset(const std::string& name) const {
-  return FindOffset(m_chordGroup, name, true);
+  return m_chordIndex.Find(m_chordGroup, name, true);
 }
 
 int CSampleCatalog::FindAccompOffset(const std::string& name) const {
-  return FindOffset(m_accompGroup, name, false);
+  return m_accompIndex.Find(m_accompGroup, name, false);
 }
 
 std::string CSampleCatalog::MatchPianoSample(const std::string& name) const {
   if (name.size() < 9) return {};
-  const std::string prefix = name.substr(0, name.size() - 9);
-  for (const std::string& entry : m_pianoGroup.m_names) {
-    if (entry.size() < 9 || entry.compare(0, entry.size() - 9, prefix) != 0) continue;
-    if (entry.size() - 9 != prefix.size()) continue;
+  const std::string prefix = MaskPrefix(name);
+  auto matches = [&](const std::string& entry) {
+    if (entry.size() < 9 || entry.size() - 9 != prefix.size() || entry.compare(0, prefix.size(), prefix) != 0)
+      return false;
     for (size_t j = 0; j < 5; ++j) {
       const size_t pos = prefix.size() + j;
-      if (pos < name.size() && pos < entry.size() && name[pos] == '1' && entry[pos] == '1') return entry;
+      if (pos < name.size() && pos < entry.size() && name[pos] == '1' && entry[pos] == '1') return true;
     }
+    return false;
+  };
+  if (m_pianoIndex.entries == m_pianoGroup.m_names.size()) {
+    const auto found = m_pianoPrefixes.find(prefix);
+    if (found == m_pianoPrefixes.end()) return {};
+    for (const size_t i : found->second)
+      if (matches(m_pianoGroup.m_names[i])) return m_pianoGroup.m_names[i];
+    return {};
   }
+  for (const std::string& entry : m_pianoGroup.m_names)  // the group changed since construction
+    if (matches(entry)) return entry;
   return {};
 }
 

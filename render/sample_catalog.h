@@ -16,6 +16,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/file_io.h"
@@ -38,8 +39,9 @@ class CSampleCatalog {
   CSampleCatalog(const CSampleCatalog&) = delete;
   CSampleCatalog& operator=(const CSampleCatalog&) = delete;
 
-  // Byte offset of name in its group, or -1. Piano and accompaniment compare exactly; the
-  // chord lookup ignores case ("..._Maj_..." finds "..._maj_...").
+  // Byte offset of the first entry called name in its group, or -1. Piano and accompaniment
+  // compare exactly; the chord lookup ignores case ("..._Maj_..." finds "..._maj_..."). The
+  // lookups go through indexes built at construction; a group changed afterwards is walked.
   int FindPianoOffset(const std::string& name) const;
   int FindChordOffset(const std::string& name) const;
   int FindAccompOffset(const std::string& name) const;
@@ -77,6 +79,21 @@ class CSampleCatalog {
   SampleGroup m_accompGroup;  // Data3.dat
   double m_dPadMs = 0.0;
   platform::FileHandle m_hArchive = 0;
+
+ private:
+  // Offsets of a group's names (lower-cased when the lookup ignores case), valid while the
+  // group has as many entries as when it was built.
+  struct NameIndex {
+    size_t entries = 0;
+    std::unordered_map<std::string, int> offsets;
+    void Build(const SampleGroup& g, bool ignoreCase);
+    int Find(const SampleGroup& g, const std::string& name, bool ignoreCase) const;
+  };
+  NameIndex m_pianoIndex;
+  NameIndex m_chordIndex;
+  NameIndex m_accompIndex;
+  // Piano entries by their name up to the mask, in catalog order.
+  std::unordered_map<std::string, std::vector<size_t>> m_pianoPrefixes;
 };
 
 // The silence every group starts with: four seconds of zeros.

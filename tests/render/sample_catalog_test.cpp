@@ -58,7 +58,9 @@ TEST(SampleCatalog, EachGroupKeepsItsOriginalLayoutFirstAndGrowsOnlyAtItsEnd) {
     }
     EXPECT_EQ(total, want.total);
     EXPECT_EQ(original, want.originalTotal);
-    if (want.firstAppended) EXPECT_EQ(g.m_names[want.originalEntries], want.firstAppended);
+    if (want.firstAppended) {
+      EXPECT_EQ(g.m_names[want.originalEntries], want.firstAppended);
+    }
     // No name twice; after the original layout every tempo-060 name comes before the first 090.
     EXPECT_EQ(std::set<std::string>(g.m_names.begin(), g.m_names.end()).size(), g.m_names.size());
     int lastTempo = 0;
@@ -100,6 +102,11 @@ TEST(SampleCatalog, LookupsReturnOffsetsOfOriginalAndAppendedEntries) {
   // Rhythm figures keep their own sizes; the last tempo-060 figure ends where tempo 90 begins.
   EXPECT_EQ(c.FindAccompOffset("TF06F_060401.wav"), c.FindAccompOffset("TF06F_060206.wav") + 220500);
   EXPECT_EQ(c.FindAccompOffset("TF12B_060607.wav") + 7 * 44100, c.FindAccompOffset("PP01C_1090_1.wav"));
+  // An entry added after construction is still found, at the end of its group.
+  CSampleCatalog grown;
+  grown.m_chordGroup.Add("CH13_X_maj_060_L3_1.wav", 2);
+  EXPECT_EQ(grown.FindChordOffset("ch13_x_MAJ_060_L3_1.wav"), 194392800);
+  EXPECT_EQ(grown.FindChordOffset("CH01_C_Maj_060_L3_1.wav"), 352800);
 }
 
 TEST(SampleCatalog, MatchPianoSampleHonoursMaskSlotsAndPrefix) {
