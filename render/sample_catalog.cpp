@@ -2,17 +2,114 @@
 
 #include <strings.h>
 
+#include <cctype>
+#include <cstdarg>
 #include <cstdio>
+#include <unordered_set>
 
 namespace {
 
 constexpr int kEighth60 = 44100;  // one eighth at tempo 60, in bytes
+// The tempos every family is complete for, in the order their completions are appended.
+constexpr int kTempos[2] = {60, 90};
+
+// One eighth at tempo, in bytes: 44 100 at 60, 29 400 at 90.
+constexpr int EighthBytes(int tempo) { return kEighth60 * 60 / tempo; }
+
+// "C_" .. "B_" for pitch classes 1..12.
+const char* RootName(int pitchClass) {
+  static const char* const kRoots[12] = {"C_", "C#", "D_", "D#", "E_", "F_",
+                                         "F#", "G_", "G#", "A_", "A#", "B_"};
+  return kRoots[pitchClass - 1];
+}
 
 // "C_1", "C#1", ... "B_4" for note numbers 1..48, the composer's note names.
-std::string NoteName(int n) {
-  static const char* const kClasses[12] = {"C_", "C#", "D_", "D#", "E_", "F_",
-                                           "F#", "G_", "G#", "A_", "A#", "B_"};
-  return std::string(kClasses[(n - 1) % 12]) + std::to_string((n - 1) / 12 + 1);
+std::string NoteName(int n) { return RootName((n - 1) % 12 + 1) + std::to_string((n - 1) / 12 + 1); }
+
+std::string Name(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Name(const char* format, ...) {
+  char text[64];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return text;
+}
+
+// Appends entries after a group's existing ones, skipping names the group already holds, so
+// the entries laid out before keep their offsets and each archive only grows at its end.
+class CGroupAppender {
+ public:
+  explicit CGroupAppender(SampleGroup& g) : m_group(g), m_known(g.m_names.begin(), g.m_names.end()) {}
+  void Add(const std::string& name, int size) {
+    if (m_known.insert(name).second) m_group.Add(name, size);
+  }
+
+ private:
+  SampleGroup& m_group;
+  std::unordered_set<std::string> m_known;
+};
+
+// The completions: every name the renderers can form, at one tempo, family by family. Within a
+// family the names ascend field by field in the order the fields appear in the name.
+void AppendMelodyNotes(CGroupAppender& a, int tempo) {
+  for (int n = 1; n <= 48; ++n)
+    for (int len = 1; len <= 6; ++len)
+      a.Add(Name("TP%.2d%s_T%.3d_L%d_11111.wav", n, NoteName(n).c_str(), tempo, len),
+            EighthBytes(tempo) * (len + 1));
+}
+
+void AppendChords(CGroupAppender& a, int tempo) {
+  for (int kk = 1; kk <= 12; ++kk)
+    for (const char* scale : {"maj", "min"})
+      for (int len = 3; len <= 6; ++len)
+        for (int v = 1; v <= 5; ++v)
+          a.Add(Name("CH%.2d_%s%s_%.3d_L%d_%d.wav", kk, RootName(kk), scale, tempo, len, v),
+                EighthBytes(tempo) * (len + 1));
+}
+
+// A drum loop holds nine bars and 124 bytes more.
+void AppendDrumLoops(CGroupAppender& a, int tempo) {
+  for (const int loop : {7, 9}) a.Add(Name("DL_%.3d_%.2d.wav", tempo, loop), 72 * EighthBytes(tempo) + 124);
+}
+
+void AppendLowNotes(CGroupAppender& a, int tempo) {
+  for (int n = 1; n <= 24; ++n)
+    for (int v = 1; v <= 2; ++v)
+      a.Add(Name("PP%.2d%s%.3d_%d.wav", n, NoteName(n).c_str(), tempo, v), 2 * EighthBytes(tempo));
+}
+
+// TA (variants 1..5) and TF (variants 1..7).
+void AppendFigures(CGroupAppender& a, const char* family, int variants, int tempo) {
+  for (int kk = 1; kk <= 12; ++kk)
+    for (int len = 1; len <= 6; ++len)
+      for (int v = 1; v <= variants; ++v)
+        a.Add(Name("%s%.2d%s%.3d%d%.2d.wav", family, kk, RootName(kk), tempo, len, v),
+              EighthBytes(tempo) * (len + 1));
+}
+
+void CompletePiano(SampleGroup& g) {
+  CGroupAppender a(g);
+  for (const int tempo : kTempos) AppendMelodyNotes(a, tempo);
+}
+
+void CompleteChords(SampleGroup& g) {
+  CGroupAppender a(g);
+  for (const int tempo : kTempos) AppendChords(a, tempo);
+}
+
+void CompleteRhythm(SampleGroup& g) {
+  CGroupAppender a(g);
+  for (const int tempo : kTempos) AppendDrumLoops(a, tempo);
+}
+
+void CompleteAccomp(SampleGroup& g) {
+  CGroupAppender a(g);
+  for (const int tempo : kTempos) {
+    AppendLowNotes(a, tempo);
+    AppendFigures(a, "TA", 5, tempo);
+    AppendFigures(a, "TF", 7, tempo);
+  }
 }
 
 void FillPiano(SampleGroup& g) {
@@ -122,7 +219,33 @@ int FindOffset(const SampleGroup& g, const std::string& name, bool ignoreCase) {
   return -1;
 }
 
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The name of a piano entry up to its mask, or "" when it has no mask.
+std::string MaskPrefix(const std::string& name) {
+  return name.size() < 9 ? std::string() : name.substr(0, name.size() - 9);
+}
+
 }  // namespace
+
+void CSampleCatalog::NameIndex::Build(const SampleGroup& g, bool ignoreCase) {
+  offsets.clear();
+  int offset = 0;
+  for (size_t i = 0; i < g.m_names.size(); ++i) {
+    offsets.emplace(ignoreCase ? Lower(g.m_names[i]) : g.m_names[i], offset);  // the first one wins
+    offset += g.m_sizes[i];
+  }
+  entries = g.m_names.size();
+}
+
+int CSampleCatalog::NameIndex::Find(const SampleGroup& g, const std::string& name, bool ignoreCase) const {
+  if (entries != g.m_names.size()) return FindOffset(g, name, ignoreCase);  // the group changed
+  const auto found = offsets.find(ignoreCase ? Lower(name) : name);
+  return found == offsets.end() ? -1 : found->second;
+}
 
 int SampleGroup::TotalSize() const {
   int total = 0;
@@ -134,37 +257,58 @@ CSampleCatalog::CSampleCatalog() {
   SampleGroup* const groups[5] = {&m_pianoGroup, &m_chordGroup, &m_rhythmGroup, &m_accompGroup,
                                   &m_spareGroup};
   for (SampleGroup* g : groups) g->Add(kSilenceName, kSilenceBytes);
+  // The original layout first, then every missing name appended after it. A family added later
+  // appends its entries after these.
   FillPiano(m_pianoGroup);
   FillChords(m_chordGroup);
   FillRhythm(m_rhythmGroup);
   FillAccomp(m_accompGroup);
+  CompletePiano(m_pianoGroup);
+  CompleteChords(m_chordGroup);
+  CompleteRhythm(m_rhythmGroup);
+  CompleteAccomp(m_accompGroup);
+  m_pianoIndex.Build(m_pianoGroup, false);
+  m_chordIndex.Build(m_chordGroup, true);
+  m_accompIndex.Build(m_accompGroup, false);
+  for (size_t i = 0; i < m_pianoGroup.m_names.size(); ++i)
+    m_pianoPrefixes[MaskPrefix(m_pianoGroup.m_names[i])].push_back(i);
 }
 
 CSampleCatalog::~CSampleCatalog() { platform::CloseAndClear(m_hArchive); }
 
 int CSampleCatalog::FindPianoOffset(const std::string& name) const {
-  return FindOffset(m_pianoGroup, name, false);
+  return m_pianoIndex.Find(m_pianoGroup, name, false);
 }
 
 int CSampleCatalog::FindChordOffset(const std::string& name) const {
-  return FindOffset(m_chordGroup, name, true);
+  return m_chordIndex.Find(m_chordGroup, name, true);
 }
 
 int CSampleCatalog::FindAccompOffset(const std::string& name) const {
-  return FindOffset(m_accompGroup, name, false);
+  return m_accompIndex.Find(m_accompGroup, name, false);
 }
 
 std::string CSampleCatalog::MatchPianoSample(const std::string& name) const {
   if (name.size() < 9) return {};
-  const std::string prefix = name.substr(0, name.size() - 9);
-  for (const std::string& entry : m_pianoGroup.m_names) {
-    if (entry.size() < 9 || entry.compare(0, entry.size() - 9, prefix) != 0) continue;
-    if (entry.size() - 9 != prefix.size()) continue;
+  const std::string prefix = MaskPrefix(name);
+  auto matches = [&](const std::string& entry) {
+    if (entry.size() < 9 || entry.size() - 9 != prefix.size() || entry.compare(0, prefix.size(), prefix) != 0)
+      return false;
     for (size_t j = 0; j < 5; ++j) {
       const size_t pos = prefix.size() + j;
-      if (pos < name.size() && pos < entry.size() && name[pos] == '1' && entry[pos] == '1') return entry;
+      if (pos < name.size() && pos < entry.size() && name[pos] == '1' && entry[pos] == '1') return true;
     }
+    return false;
+  };
+  if (m_pianoIndex.entries == m_pianoGroup.m_names.size()) {
+    const auto found = m_pianoPrefixes.find(prefix);
+    if (found == m_pianoPrefixes.end()) return {};
+    for (const size_t i : found->second)
+      if (matches(m_pianoGroup.m_names[i])) return m_pianoGroup.m_names[i];
+    return {};
   }
+  for (const std::string& entry : m_pianoGroup.m_names)  // the group changed since construction
+    if (matches(entry)) return entry;
   return {};
 }
 

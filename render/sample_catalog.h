@@ -5,12 +5,18 @@
 // sample's offset is the sum of the sizes before it. This table is the only description of
 // the layout: the archive builder (tools/) writes the archives from it.
 //
+// Each group starts with the original layout; after it come, appended and never interleaved,
+// every other name the renderers can form: first the missing tempo-060 names, then all tempo-090
+// names, family by family. So every black key, length 6, both low-note variants, minor chords
+// and tempo 90 are found, and entries added later go after these without moving any offset.
+//
 // Each renderer makes one catalog for the duration of its call. The catalog owns m_hArchive
 // (used by CopyRhythmSample) and closes it when destroyed. Handles passed to the copy
 // primitives belong to the caller. UI thread only.
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/file_io.h"
@@ -33,8 +39,9 @@ class CSampleCatalog {
   CSampleCatalog(const CSampleCatalog&) = delete;
   CSampleCatalog& operator=(const CSampleCatalog&) = delete;
 
-  // Byte offset of name in its group, or -1. Piano and accompaniment compare exactly; the
-  // chord lookup ignores case ("..._Maj_..." finds "..._maj_...").
+  // Byte offset of the first entry called name in its group, or -1. Piano and accompaniment
+  // compare exactly; the chord lookup ignores case ("..._Maj_..." finds "..._maj_..."). The
+  // lookups go through indexes built at construction; a group changed afterwards is walked.
   int FindPianoOffset(const std::string& name) const;
   int FindChordOffset(const std::string& name) const;
   int FindAccompOffset(const std::string& name) const;
@@ -72,6 +79,21 @@ class CSampleCatalog {
   SampleGroup m_accompGroup;  // Data3.dat
   double m_dPadMs = 0.0;
   platform::FileHandle m_hArchive = 0;
+
+ private:
+  // Offsets of a group's names (lower-cased when the lookup ignores case), valid while the
+  // group has as many entries as when it was built.
+  struct NameIndex {
+    size_t entries = 0;
+    std::unordered_map<std::string, int> offsets;
+    void Build(const SampleGroup& g, bool ignoreCase);
+    int Find(const SampleGroup& g, const std::string& name, bool ignoreCase) const;
+  };
+  NameIndex m_pianoIndex;
+  NameIndex m_chordIndex;
+  NameIndex m_accompIndex;
+  // Piano entries by their name up to the mask, in catalog order.
+  std::unordered_map<std::string, std::vector<size_t>> m_pianoPrefixes;
 };
 
 // The silence every group starts with: four seconds of zeros.

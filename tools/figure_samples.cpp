@@ -100,6 +100,8 @@ Sound RenderRhythmFigure(CNoteSynth& synth, const SampleRequest& request) {
   // next sixteenth begins, so wherever the track cuts the figure (on a sixteenth), it is silent.
   const int lastStart = request.frames - request.eighthFrames - sixteenth;
   const std::vector<Stroke> cycle = RiffCycle(request.variant);
+  // The gate keeps its share of the sixteenth at any tempo, so the note has as long to die away.
+  const int gate = static_cast<int>(static_cast<long>(kBassGateFrames) * request.eighthFrames / kEighthFramesAt60);
   for (int cycleStart = 0; cycleStart * sixteenth <= lastStart; cycleStart += 8) {
     for (const Stroke& stroke : cycle) {
       const int at = (cycleStart + stroke.step) * sixteenth;
@@ -107,7 +109,7 @@ Sound RenderRhythmFigure(CNoteSynth& synth, const SampleRequest& request) {
       int velocity = stroke.step % 4 == 0 ? kBassVelocity : kBassVelocity - 10;
       if (stroke.ghost) velocity = kBassGhostVelocity;
       const NoteSpec note{kRiffBass, RootKey(request.pitchClass, kRiffLowestRoot) + stroke.intervals.front(),
-                          velocity, kBassGateFrames};
+                          velocity, gate};
       MixIn(out, at, synth.Note(note), 1.0f, at + sixteenth - kEndFadeFrames, kEndFadeFrames);
     }
   }

@@ -4,8 +4,11 @@
 // arguments.
 //
 //   vorsk_archive_builder --soundfont FILE --program-dir DIR --resource-dir DIR [--only NAME]...
+//   vorsk_archive_builder --list
 //
 // --only limits the run to the named archives ("Data1.dat") or to "previews"; repeatable.
+// --list prints the catalog, one entry a line, archive by archive in archive order: archive file
+// name, byte offset, byte size and sample name, separated by tabs; it renders nothing.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -62,14 +65,30 @@ bool MakeFolder(const std::string& folder) {
   return !ec;
 }
 
+void PrintListing() {
+  const CSampleCatalog catalog;
+  for (const auto& archive : catalog.Archives()) {
+    long long offset = 0;
+    const SampleGroup& group = *archive.group;
+    for (size_t i = 0; i < group.m_names.size(); ++i) {
+      std::printf("%s\t%lld\t%d\t%s\n", archive.fileName, offset, group.m_sizes[i], group.m_names[i].c_str());
+      offset += group.m_sizes[i];
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--list") {
+    PrintListing();
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  }
   Arguments args;
   if (!ParseArguments(argc, argv, args)) {
     std::fprintf(stderr,
                  "usage: vorsk_archive_builder --soundfont FILE --program-dir DIR --resource-dir DIR "
-                 "[--only NAME]...\n");
+                 "[--only NAME]...\n       vorsk_archive_builder --list\n");
     return 2;
   }
   const auto start = std::chrono::steady_clock::now();

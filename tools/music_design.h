@@ -46,6 +46,7 @@ inline constexpr int kMelodyVelocity = 100;
 inline constexpr int kChordVelocity = 64;
 inline constexpr int kChordTopVoiceLift = 8;  // the top note of a chord sings a little
 inline constexpr int kLowNoteVelocity = 80;
+inline constexpr int kLowNoteSecondTouch = 12;  // variant 2 of a low note: this much softer
 inline constexpr int kFigureRootVelocity = 78;  // left-hand figures: the root leads
 inline constexpr int kFigureOtherVelocity = 64;
 inline constexpr int kFigureAccentLift = 8;  // on the first note of every beat
@@ -61,7 +62,7 @@ inline constexpr double kChordPeakDb = -12.0;
 inline constexpr double kLowNotePeakDb = -12.0;
 inline constexpr double kFigurePeakDb = -11.0;
 inline constexpr double kRhythmFigurePeakDb = -10.0;
-inline constexpr double kBassPeakDb = -9.0;
+inline constexpr double kBassPeakDb = -10.0;
 inline constexpr double kDrumPeakDb = -7.0;
 inline constexpr double kPreviewPeakDb = -6.0;
 
@@ -80,8 +81,10 @@ inline constexpr double kEvenMaxDb = 6.0;
 inline constexpr int kEndFadeFrames = 441;  // 10 ms
 
 // Bass riff notes are held this long, released, and damped to silence by the next sixteenth,
-// so a riff cut on any sixteenth does not click.
-inline constexpr int kBassGateFrames = 6144;  // 139 ms
+// so a riff cut on any sixteenth does not click. At other tempos than 60 the gate is scaled with
+// the sixteenth (4 096 frames at 90).
+inline constexpr int kBassGateFrames = 6144;  // 139 ms at tempo 60
+inline constexpr int kEighthFramesAt60 = 22050;
 
 // Preview sounds: the twelve note sounds are piano notes from middle C up, held for a second
 // and ringing out for half a second; the click is a wood block at 16 000 Hz.

@@ -17,6 +17,15 @@ const std::vector<std::vector<int>> kVoicings = {
     {-12, -5, kThird},    // 4: open spread, root-fifth-tenth  C3 G3 E4
     {-12, 0, kThird, 7},  // 5: full, root doubled below   C3 C4 E4 G4
 };
+// A minor chord serves as the tonic of its own key and on the second degree of the key a tone
+// below, where a fifth would clash with that key's sixth: root, minor third and octave only.
+const std::vector<std::vector<int>> kMinorVoicings = {
+    {0, kThird, 12},       // 1: close                      C4 Eb4 C5
+    {kThird, 12, 15},      // 2: third below the octave     Eb4 C5 Eb5
+    {-12, 0, kThird},      // 3: root doubled below         C3 C4 Eb4
+    {-12, kThird, 12},     // 4: open                       C3 Eb4 C5
+    {-12, 0, kThird, 12},  // 5: full                       C3 C4 Eb4 C5
+};
 
 }  // namespace
 
@@ -32,7 +41,8 @@ Sound RenderChord(CNoteSynth& synth, const SampleRequest& request) {
   Sound out(static_cast<size_t>(request.frames), 0.0f);
   const int root = RootKey(request.pitchClass, kChordLowestRoot);
   const int third = request.minor ? 3 : 4;
-  const std::vector<int>& voicing = kVoicings[static_cast<size_t>((request.variant - 1) % 5)];
+  const auto& voicings = request.minor ? kMinorVoicings : kVoicings;
+  const std::vector<int>& voicing = voicings[static_cast<size_t>((request.variant - 1) % 5)];
   const int hold = HoldFrames(request, request.length);
   for (size_t i = 0; i < voicing.size(); ++i) {
     const int interval = voicing[i] == kThird ? third : voicing[i];
@@ -46,7 +56,12 @@ Sound RenderChord(CNoteSynth& synth, const SampleRequest& request) {
 
 Sound RenderLowNote(CNoteSynth& synth, const SampleRequest& request) {
   Sound out(static_cast<size_t>(request.frames), 0.0f);
-  const NoteSpec note{kPiano, MidiOfNote(request.note), kLowNoteVelocity, HoldFrames(request, 1)};
+  // Variant 2 is touched a little lighter and let go a little sooner than variant 1, so the
+  // track's alternation of the two sounds played, not copied.
+  const bool second = request.variant % 2 == 0;
+  const int velocity = second ? kLowNoteVelocity - kLowNoteSecondTouch : kLowNoteVelocity;
+  const int hold = second ? HoldFrames(request, 1) * 3 / 4 : HoldFrames(request, 1);
+  const NoteSpec note{kPiano, MidiOfNote(request.note), velocity, hold};
   MixIn(out, 0, synth.Note(note), 1.0f);
   FadeOutEnd(out, kEndFadeFrames);
   return out;

@@ -15,9 +15,11 @@ namespace archives {
 // Piano families (piano_samples.cpp).
 // TP: the note of its number, struck firmly, held L eighths, released to ring out in the last.
 Sound RenderMelodyNote(CNoteSynth& synth, const SampleRequest& request);
-// CH: a soft triad on its root in one of five voicings, held L eighths, ringing out in the last.
+// CH: a soft chord on its root in one of five voicings, held L eighths, ringing out in the last:
+// a major triad, or a minor chord of root, minor third and octave without the fifth.
 Sound RenderChord(CNoteSynth& synth, const SampleRequest& request);
-// PP: the note of its number (C2 .. B3), held one eighth and ringing out in the next.
+// PP: the note of its number (C2 .. B3), held one eighth and ringing out in the next; variant 2
+// is played a little lighter and shorter.
 Sound RenderLowNote(CNoteSynth& synth, const SampleRequest& request);
 
 // Figures (figure_samples.cpp).

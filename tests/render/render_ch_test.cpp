@@ -18,6 +18,12 @@ int Chord(const char* root, int len, int variant) {
                     std::to_string(variant) + ".wav");
 }
 
+// Any chord of tempo 60: pitch class kk, its root name, scale "maj" or "min".
+int ChordOf(const char* kk, const char* root, const char* scale, int len, int variant) {
+  return ChordEntry(std::string("CH") + kk + "_" + root + scale + "_060_L" + std::to_string(len) + "_" +
+                    std::to_string(variant) + ".wav");
+}
+
 void SetKey(CComposer& c, const char* note, const char* scale) {
   c.m_strNoteCode = note;
   c.m_strScaleCode = scale;
@@ -49,7 +55,7 @@ TEST(RenderCH, ChordsOnlyOnLongNotesOfChordDegrees) {
   EXPECT_EQ(FileBytes(c.m_strTempCH[2]), 0) << "the mix file is named, not written";
 }
 
-TEST(RenderCH, VariantsRotateAndKeysWithoutSamplesStaySilent) {
+TEST(RenderCH, VariantsRotateAndMinorAndOtherMajorKeysFindTheirChords) {
   fixtures::ScratchDir dir;
   {
     CComposer c;
@@ -73,21 +79,37 @@ TEST(RenderCH, VariantsRotateAndKeysWithoutSamplesStaySilent) {
                                                     {Chord("F_", 4, 1), 5 * e},
                                                     {0, 3 * e + kPad60}}));
   }
+  // Minor keys: the tonic and the second degree each get their minor chord (named "Min",
+  // found as "min"); other notes none.
   for (const char* scale : {"Min", "PMin"}) {
     CComposer c;
-    SetPlan(c, {{"01060801", "2222"}, {"0806", "44"}}, 60, dir.Path());
+    SetPlan(c, {{"0103", "44"}, {"0605", "44"}}, 60, dir.Path());
     SetKey(c, "C", scale);
     ASSERT_EQ(c.RenderCH(MarkerArchive("Data1.dat")), render::kRenderOk);
-    for (int voice = 0; voice < 2; ++voice)
-      EXPECT_EQ(DecodeRuns(c.m_strTempCH[voice]), Layout({{0, 2 * kPad60 + 2 * kBar60}})) << scale;
+    EXPECT_EQ(DecodeRuns(c.m_strTempCH[0]),
+              Layout({{0, kPad60}, {ChordOf("01", "C_", "min", 4, 1), 5 * e}, {0, 11 * e + kPad60}}))
+        << scale;
+    EXPECT_EQ(DecodeRuns(c.m_strTempCH[1]),
+              Layout({{0, kPad60 + 4 * e}, {ChordOf("03", "D_", "min", 4, 1), 5 * e}, {0, 7 * e + kPad60}}))
+        << scale;
   }
-  // Key D major: the degrees D, G and A, of which only G has samples.
+  // Key D major: the degrees D, G and A all have their chords, each counting its own variants.
   CComposer c;
   SetPlan(c, {{"0308", "44"}, {"1510", "44"}, {"2022", "44"}}, 60, dir.Path());
   SetKey(c, "D", "Maj");
   ASSERT_EQ(c.RenderCH(MarkerArchive("Data1.dat")), render::kRenderOk);
-  EXPECT_EQ(DecodeRuns(c.m_strTempCH[0]),
-            Layout({{0, kPad60 + 4 * e}, {Chord("G_", 4, 1), 5 * e}, {0, 15 * e + kPad60}}));
-  EXPECT_EQ(DecodeRuns(c.m_strTempCH[1]),
-            Layout({{0, kPad60 + 16 * e}, {Chord("G_", 4, 2), 5 * e}, {0, 3 * e + kPad60}}));
+  EXPECT_EQ(DecodeRuns(c.m_strTempCH[0]), Layout({{0, kPad60},
+                                                  {ChordOf("03", "D_", "maj", 4, 1), 5 * e},
+                                                  {0, 3 * e},
+                                                  {ChordOf("03", "D_", "maj", 4, 2), 5 * e},
+                                                  {0, 3 * e},
+                                                  {ChordOf("08", "G_", "maj", 4, 2), 5 * e},
+                                                  {0, 3 * e + kPad60}}));
+  EXPECT_EQ(DecodeRuns(c.m_strTempCH[1]), Layout({{0, kPad60 + 4 * e},
+                                                  {ChordOf("08", "G_", "maj", 4, 1), 5 * e},
+                                                  {0, 3 * e},
+                                                  {ChordOf("10", "A_", "maj", 4, 1), 5 * e},
+                                                  {0, 3 * e},
+                                                  {ChordOf("10", "A_", "maj", 4, 2), 4 * e},
+                                                  {0, kPad60}}));
 }

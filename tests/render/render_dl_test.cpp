@@ -69,12 +69,25 @@ TEST(RenderDL, LoopsAlternateBetweenVoicesEightBarsApart) {
   }
 }
 
-TEST(RenderDL, Tempo90FindsNoLoopAndFailsAfterTheLeadIn) {
+TEST(RenderDL, Tempo90LaysItsOwnLoopsOnTheNinetyBar) {
+  fixtures::ScratchDir dir;
+  CComposer c;
+  SetSections(c, {7, 9}, dir.Path(), 90);
+  ASSERT_EQ(c.RenderDL(MarkerArchive("Data2.dat")), render::kRenderOk);
+  constexpr long long bar90 = 8 * kEighth90;
+  EXPECT_EQ(DecodeRuns(c.m_strTempDL[0]), Layout({{0, kPad90},
+                                                  {RhythmEntry("DL_090_07.wav"), 8 * bar90 + bar90 / 2},
+                                                  {0, bar90 / 2 + 7 * bar90 + kPad90}}));
+  EXPECT_EQ(DecodeRuns(c.m_strTempDL[1]),
+            Layout({{0, kPad90 + 8 * bar90}, {RhythmEntry("DL_090_09.wav"), 8 * bar90}, {0, kPad90}}));
+}
+
+TEST(RenderDL, AnUnknownLoopFailsAfterTheLeadInAndReleasesEveryHandle) {
   fixtures::ScratchDir dir;
   const int descriptors = OpenDescriptors();
   CComposer c;
-  // Tempo 90 has no loop: the first loop copy fails after voice 0's header and lead-in.
-  SetSections(c, {7, 9}, dir.Path(), 90);
+  // There is no loop 08: the first loop copy fails after voice 0's header and lead-in.
+  SetSections(c, {8, 9}, dir.Path(), 90);
   EXPECT_EQ(c.RenderDL(MarkerArchive("Data2.dat")), render::kRenderNoArchive);
   EXPECT_EQ(FileBytes(c.m_strTempDL[0]), 44 + kPad90);
   EXPECT_EQ(FileBytes(c.m_strTempDL[1]), 0);

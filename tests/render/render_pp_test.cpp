@@ -12,32 +12,37 @@ namespace {
 constexpr int e = kEighth60;
 }
 
-TEST(RenderPP, LowNotesFillEachBarAndAlternateVariants) {
+TEST(RenderPP, LowNotesFillEachBarAndAlternateBothVariants) {
   fixtures::ScratchDir dir;
   CComposer c;
   SetPlan(c,
           {
-              {"30302324", "4211"},  // 30 -> F_2 (variant 2 only): silent, then sounding; 23 -> A#1
-              {"010112", "422"},  // C_1 variant 1 sounds; a length-2 note ending the bar is silent
+              {"30302324", "4211"},  // 30 -> F_2: variant 1, then 2; 23 -> A#1 and 24 of length 1: silent
+              {"010112", "422"},  // C_1: variant 1, then 2; a length-2 note ending the bar is silent
               {"1212", "44"},     // ... yet it advanced B_1's counter: variant 2 sounds first
-              {"3624", "26"},     // 36 and 24 are both B_2: variant 1 silent, variant 2 sounds
+              {"3624", "26"},     // 36 and 24 are both B_2 and share a counter: variant 1, then 2
           },
           60, dir.Path());
   ASSERT_EQ(c.RenderPP(MarkerArchive("Data3.dat")), render::kRenderOk);
   EXPECT_EQ(c.m_hOutWave, 0);
   EXPECT_EQ(c.m_hArchive, 0);
-  EXPECT_EQ(DecodeRuns(c.m_strTempPP), Layout({{0, 88200 + 4 * e},
+  EXPECT_EQ(DecodeRuns(c.m_strTempPP), Layout({{0, 88200 + 2 * e},
+                                               {AccompEntry("PP18F_2060_1.wav"), 2 * e},
                                                {AccompEntry("PP18F_2060_2.wav"), 2 * e},
                                                {0, 4 * e},
                                                {AccompEntry("PP01C_1060_1.wav"), 2 * e},
-                                               {0, 6 * e},
+                                               {AccompEntry("PP01C_1060_2.wav"), 2 * e},
+                                               {0, 4 * e},
                                                {AccompEntry("PP12B_1060_2.wav"), 2 * e},
-                                               {0, 10 * e},
+                                               {0, 2 * e},
+                                               {AccompEntry("PP12B_1060_1.wav"), 2 * e},
+                                               {AccompEntry("PP24B_2060_1.wav"), 2 * e},
+                                               {0, 4 * e},
                                                {AccompEntry("PP24B_2060_2.wav"), 2 * e}}));
   EXPECT_EQ(DataBytes(c.m_strTempPP), HeaderDataSize(c.m_strTempPP));
 }
 
-TEST(RenderPP, ShortBarsAreFilledByTheirLastEventAndTempo90LeadsInByTwoPads) {
+TEST(RenderPP, ShortBarsAreFilledByTheirLastEventAndTempo90PlaysItsOwnNotes) {
   fixtures::ScratchDir dir;
   CComposer c;
   // The bar adds up to 6 eighths: its last note (length 4) absorbs the missing two.
@@ -46,22 +51,29 @@ TEST(RenderPP, ShortBarsAreFilledByTheirLastEventAndTempo90LeadsInByTwoPads) {
   const int c1 = AccompEntry("PP01C_1060_1.wav");
   const int d1 = AccompEntry("PP03D_1060_1.wav");
   // The D_1 sample is two eighths long; the copy asked for four runs on into the next entry.
-  // The second bar's C_1 is the note's second occurrence: variant 2, which has no sample.
-  EXPECT_EQ(
-      DecodeRuns(c.m_strTempPP),
-      Layout({{0, 88200}, {c1, 2 * e}, {0, 2 * e}, {d1, 2 * e}, {d1 + 1, 2 * e}, {0, 8 * e}}));
+  // The second bar's C_1 is the note's second occurrence: variant 2.
+  EXPECT_EQ(DecodeRuns(c.m_strTempPP), Layout({{0, 88200},
+                                               {c1, 2 * e},
+                                               {0, 2 * e},
+                                               {d1, 2 * e},
+                                               {d1 + 1, 2 * e},
+                                               {0, 6 * e},
+                                               {AccompEntry("PP01C_1060_2.wav"), 2 * e}}));
 
+  // Tempo 90 leads in by two of its own pads and plays its own samples of two 90-eighths.
   SetPlan(c, {{"0101", "44"}}, 90, dir.Path());
   ASSERT_EQ(c.RenderPP(MarkerArchive("Data3.dat")), render::kRenderOk);
-  EXPECT_EQ(DecodeRuns(c.m_strTempPP),
-            Layout({{0, 58740 + 8 * kEighth90}}));  // no tempo-90 samples
+  EXPECT_EQ(DecodeRuns(c.m_strTempPP), Layout({{0, 58740 + 2 * kEighth90},
+                                               {AccompEntry("PP01C_1090_1.wav"), 2 * kEighth90},
+                                               {0, 2 * kEighth90},
+                                               {AccompEntry("PP01C_1090_2.wav"), 2 * kEighth90}}));
   EXPECT_EQ(HeaderDataSize(c.m_strTempPP) - DataBytes(c.m_strTempPP), 1);
 }
 
 TEST(RenderPP, ACopyCutShortStillCountsItsRequestedBytesTowardTheBar) {
   fixtures::ScratchDir dir;
   // An archive that ends halfway through the D_1 sample (PP01C_1 at 352 800, PP03D_1 after it).
-  auto bytes = fixtures::ReadAll(MarkerArchive("Data3.dat"));
+  auto bytes = fixtures::ReadAll(MarkerArchive("Data3.dat"), 352800 + 88200 + e);
   bytes.resize(352800 + 88200 + e);
   fixtures::WriteAll(dir.File("Short3.dat"), bytes);
   CComposer c;

@@ -21,7 +21,7 @@ std::vector<Run> DecodeRuns(const std::string& path) {
     const int entry = v == 0 ? 0 : fixtures::MarkerEntry(v);
     const int pos = fixtures::MarkerPosition(v);
     const bool continues = !runs.empty() && runs.back().entry == entry &&
-                           (entry == 0 || pos == ((lastPos + 1) & 0xFF));
+                           (entry == 0 || pos == ((lastPos + 1) & fixtures::kMarkerPositionMask));
     if (continues) {
       runs.back().bytes += 2;
     } else {

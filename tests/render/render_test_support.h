@@ -24,7 +24,8 @@ constexpr int kPad60 = 44100;
 constexpr int kPad90 = 29370;
 
 // A stretch of a track: consecutive samples of one catalog entry (0 = silence, zeros) that
-// follow each other as they do in the entry, starting at entry position startPos (mod 256).
+// follow each other as they do in the entry, starting at entry position startPos (modulo
+// the marker position range).
 struct Run {
   int entry;
   long long bytes;

@@ -19,9 +19,9 @@ constexpr int e = kEighth60;
 const std::vector<std::pair<std::string, std::string>> kTwoBars = {{"01020506", "2114"},
                                                                    {"081301", "314"}};
 
-int TP(int n, const char* name, int len) {
-  return PianoEntry("TP" + std::string(n < 10 ? "0" : "") + std::to_string(n) + name + "_T060_L" +
-                    std::to_string(len) + "_11111.wav");
+int TP(int n, const char* name, int len, int tempo = 60) {
+  return PianoEntry("TP" + std::string(n < 10 ? "0" : "") + std::to_string(n) + name + "_T0" +
+                    std::to_string(tempo) + "_L" + std::to_string(len) + "_11111.wav");
 }
 
 }  // namespace
@@ -44,9 +44,10 @@ TEST(RenderTP, TwoVoicesWithLeadInOverhangsAndTheLastNoteCut) {
                               {TP(1, "C_1", 4), 4 * e},
                               {0, 46834}});
   EXPECT_EQ(DecodeRuns(c.m_strTempTP[0]), voice0);
-  // Voice 1 starts with a rest of the full first length; the black key plays silence; its last
-  // event is a rest, one eighth shorter.
-  const auto voice1 = Layout({{0, 41364 + 2 * e + 2 * e},
+  // Voice 1 starts with a rest of the full first length; the black key sounds like any other;
+  // its last event is a rest, one eighth shorter.
+  const auto voice1 = Layout({{0, 41364 + 2 * e},
+                              {TP(2, "C#1", 1), 2 * e},
                               {TP(6, "F_1", 4), 5 * e},
                               {0, 2 * e},
                               {TP(13, "C_2", 1), 2 * e},
@@ -58,15 +59,26 @@ TEST(RenderTP, TwoVoicesWithLeadInOverhangsAndTheLastNoteCut) {
   }
 }
 
-TEST(RenderTP, Tempo90PlaysSilenceOfTheFullLength) {
+TEST(RenderTP, Tempo90PlaysItsOwnNotesOnTheNinetyGrid) {
   fixtures::ScratchDir dir;
   CComposer c;
   SetPlan(c, kTwoBars, 90, dir.Path());
   ASSERT_EQ(c.RenderTP(MarkerArchive("Data0.dat")), render::kRenderOk);
-  for (const auto& voice : c.m_strTempTP) {
-    EXPECT_EQ(DecodeRuns(voice), Layout({{0, 27518 + 16 * kEighth90 + 31222}}));
-    EXPECT_EQ(HeaderDataSize(voice), 529141u);
-  }
+  constexpr int e90 = kEighth90;
+  EXPECT_EQ(DecodeRuns(c.m_strTempTP[0]), Layout({{0, 27518},
+                                                  {TP(1, "C_1", 2, 90), 3 * e90},
+                                                  {TP(5, "E_1", 1, 90), 2 * e90},
+                                                  {0, 3 * e90},
+                                                  {TP(8, "G_1", 3, 90), 4 * e90},
+                                                  {TP(1, "C_1", 4, 90), 4 * e90},
+                                                  {0, 31222}}));
+  EXPECT_EQ(DecodeRuns(c.m_strTempTP[1]), Layout({{0, 27518 + 2 * e90},
+                                                  {TP(2, "C#1", 1, 90), 2 * e90},
+                                                  {TP(6, "F_1", 4, 90), 5 * e90},
+                                                  {0, 2 * e90},
+                                                  {TP(13, "C_2", 1, 90), 2 * e90},
+                                                  {0, 3 * e90 + 31222}}));
+  for (const auto& voice : c.m_strTempTP) EXPECT_EQ(HeaderDataSize(voice), 529141u);
 }
 
 TEST(RenderTP, LevelsScaleNotesWhenPianoIntensityIsOn) {
@@ -123,7 +135,7 @@ TEST(RenderTP, ATruncatedArchiveGivesAShortCopyAndReleasesEveryHandle) {
   fixtures::ScratchDir dir;
   const int descriptors = OpenDescriptors();
   // An archive cut inside the first note.
-  auto bytes = fixtures::ReadAll(MarkerArchive("Data0.dat"));
+  auto bytes = fixtures::ReadAll(MarkerArchive("Data0.dat"), 500000);
   bytes.resize(500000);
   fixtures::WriteAll(dir.File("Short0.dat"), bytes);
   CComposer c;

@@ -174,10 +174,6 @@ TEST(RenderComposed, ComposedPlansRenderEveryTrackToItsHeadersLength) {
       SCOPED_TRACE(track.name);
       c.RewindPlan();
       const int result = (c.*track.render)(MarkerArchive(track.archive));
-      if (!tempo60 && std::string(track.name) == "DL") {
-        EXPECT_EQ(result, render::kRenderNoArchive);  // no tempo-90 loops
-        continue;
-      }
       ASSERT_EQ(result, render::kRenderOk);
       const auto voices = track.voices(c);
       for (size_t v = 0; v < voices.size() && v < 2; ++v) {

@@ -3,10 +3,12 @@
 // the first, second and middle pump of every phase and at evenly spread points, and checks
 // that nothing of the new session is left while the previous, saved session is untouched.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <map>
 #include <set>
 
+#include "render/sample_catalog.h"
 #include "session/generate_test_util.h"
 #include "session/session_files.h"
 #include "session/stop_generation.h"
@@ -184,7 +186,12 @@ TEST(GenerateStop, StopWhileIdleOnlyResetsTheBoard) {
 TEST(GenerateStop, StopDuringTheCopyOfSilentChordVoicesCancelsTheRun) {
   Rig rig;
   rig.Tracks("F", "", "");
-  rig.options.SetScale("Min");
+  // Chords whose samples are all silence: both chord voices come out silent, and the mixer
+  // copies its scratch file instead of mixing.
+  const std::string chords = rig.programDir.File("Data1.dat");
+  ASSERT_EQ(::unlink(chords.c_str()), 0);
+  fixtures::WriteAll(chords, {});
+  ASSERT_EQ(::truncate(chords.c_str(), CSampleCatalog().m_chordGroup.TotalSize()), 0);
   const std::string name = rig.SessionNameNow();
   bool stopped = false;
   EXPECT_EQ(rig.Generate([&](int) {

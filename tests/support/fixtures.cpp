@@ -1,5 +1,10 @@
 #include "support/fixtures.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -30,43 +35,97 @@ ScratchDir::~ScratchDir() {
 }
 
 uint16_t MarkerSample(int entryIndex, int sampleIndex) {
-  return static_cast<uint16_t>((entryIndex << 8) | (sampleIndex & 0xFF));
+  return static_cast<uint16_t>((entryIndex << kMarkerPositionBits) | (sampleIndex & kMarkerPositionMask));
 }
 
 void WriteMarkerArchives(const std::string& folder) {
   const CSampleCatalog catalog;
   for (const auto& archive : catalog.Archives()) {
-    std::ofstream out(folder + "/" + archive.fileName, std::ios::binary | std::ios::trunc);
     const SampleGroup& group = *archive.group;
+    if (group.m_names.size() > kMaxMarkerEntries) throw std::runtime_error("too many entries for markers");
+    std::ofstream out(folder + "/" + archive.fileName, std::ios::binary | std::ios::trunc);
+    std::vector<unsigned char> bytes;
     for (size_t i = 0; i < group.m_names.size(); ++i) {
-      const int samples = group.m_sizes[i] / 2;
-      std::vector<unsigned char> bytes(static_cast<size_t>(group.m_sizes[i]), 0);
+      bytes.assign(static_cast<size_t>(group.m_sizes[i]), 0);
       if (group.m_names[i] != kSilenceName) {
-        for (int k = 0; k < samples; ++k) {
-          const uint16_t v = MarkerSample(static_cast<int>(i), k);
+        for (size_t k = 0; 2 * k + 1 < bytes.size(); ++k) {
+          const uint16_t v = MarkerSample(static_cast<int>(i), static_cast<int>(k));
           bytes[2 * k] = static_cast<unsigned char>(v & 0xFF);
           bytes[2 * k + 1] = static_cast<unsigned char>(v >> 8);
         }
       }
       out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
+    if (!out.flush()) throw std::runtime_error("cannot write marker archives into " + folder);
   }
 }
 
-const std::string& SharedMarkerArchives() {
-  static std::unique_ptr<ScratchDir> dir;
-  static std::string path;
-  if (!dir) {
-    dir = std::make_unique<ScratchDir>();
-    WriteMarkerArchives(dir->Path());
-    path = dir->Path();
+namespace {
+
+// Names and sizes of every group, as a digest: marker archives of another layout are stale.
+std::string LayoutDigest() {
+  const CSampleCatalog catalog;
+  std::vector<unsigned char> text;
+  for (const auto& archive : catalog.Archives()) {
+    for (size_t i = 0; i < archive.group->m_names.size(); ++i) {
+      const std::string line = archive.group->m_names[i] + " " + std::to_string(archive.group->m_sizes[i]) + "\n";
+      text.insert(text.end(), line.begin(), line.end());
+    }
   }
+  return Digest(text);
+}
+
+}  // namespace
+
+const std::string& SharedMarkerArchives() {
+  static const std::string path = [] {
+    // Shared by every test process of the build: written once into a fresh folder that is then
+    // renamed into place, so a process never sees a half-written set. A process that loses the
+    // race to another simply uses the other's folder.
+    const fs::path parent = fs::path(VORSK_TEST_DATA_DIR);
+    const fs::path target = parent / ("markers-" + LayoutDigest());
+    std::error_code ec;
+    if (fs::exists(target / "data4.dat", ec)) return target.string();
+    fs::create_directories(parent, ec);
+    // Processes started together wait for the first to write the set instead of each writing
+    // their own; the lock goes with the descriptor.
+    const int lock = ::open((parent / "markers.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lock >= 0) ::flock(lock, LOCK_EX);
+    struct Unlock {
+      int fd;
+      ~Unlock() {
+        if (fd >= 0) ::close(fd);
+      }
+    } unlock{lock};
+    if (fs::exists(target / "data4.dat", ec)) return target.string();
+    std::string pattern = (parent / "writing_XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!::mkdtemp(buffer.data())) throw std::runtime_error("cannot create a folder in " + parent.string());
+    const fs::path fresh = buffer.data();
+    WriteMarkerArchives(fresh.string());
+    fs::rename(fresh, target, ec);
+    if (ec) fs::remove_all(fresh, ec);
+    if (!fs::exists(target / "data4.dat")) throw std::runtime_error("no marker archives in " + target.string());
+    // Marker sets of earlier layouts are of no further use.
+    for (const auto& entry : fs::directory_iterator(parent, ec)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("markers-", 0) == 0 && entry.path() != target) fs::remove_all(entry.path(), ec);
+    }
+    return target.string();
+  }();
   return path;
 }
 
-std::vector<unsigned char> ReadAll(const std::string& path) {
+std::vector<unsigned char> ReadAll(const std::string& path, size_t maxBytes) {
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
   std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+  if (ec || !in) return {};
+  std::vector<unsigned char> bytes(std::min<uintmax_t>(size, maxBytes));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return bytes;
 }
 
 void WriteAll(const std::string& path, const std::vector<unsigned char>& bytes) {

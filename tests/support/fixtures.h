@@ -1,6 +1,7 @@
 // Test fixtures: scratch folders, marker archives in the catalog's exact layout, file helpers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,17 +24,23 @@ class ScratchDir {
 
 // Marker archives: sample k of entry i (i >= 1) of a group holds MarkerSample(i, k); every
 // "AA_silence.wav" entry is zeros. So any 16-bit value in a rendered track tells which entry
-// (high byte) and which sample position modulo 256 (low byte) it was cut from.
+// (the high 12 bits) and which sample position modulo 16 (the low 4 bits) it was cut from.
+inline constexpr int kMarkerPositionBits = 4;
+inline constexpr int kMarkerPositionMask = (1 << kMarkerPositionBits) - 1;
+inline constexpr size_t kMaxMarkerEntries = 1u << (16 - kMarkerPositionBits);
 uint16_t MarkerSample(int entryIndex, int sampleIndex);
-inline int MarkerEntry(uint16_t v) { return v >> 8; }
-inline int MarkerPosition(uint16_t v) { return v & 0xFF; }
+inline int MarkerEntry(uint16_t v) { return v >> kMarkerPositionBits; }
+inline int MarkerPosition(uint16_t v) { return v & kMarkerPositionMask; }
 
 // Writes Data0.dat .. Data3.dat and data4.dat into folder in the catalog's layout.
 void WriteMarkerArchives(const std::string& folder);
-// A folder holding marker archives, written once per test process and removed at exit.
+// A folder holding marker archives, shared by all test processes of the build and written by
+// the first that needs it (about 600 MB). Read only: a test that needs a changed archive
+// copies the part it needs into a scratch folder.
 const std::string& SharedMarkerArchives();
 
-std::vector<unsigned char> ReadAll(const std::string& path);
+// The file's bytes, at most maxBytes of them from its start; empty when it cannot be read.
+std::vector<unsigned char> ReadAll(const std::string& path, size_t maxBytes = SIZE_MAX);
 void WriteAll(const std::string& path, const std::vector<unsigned char>& bytes);
 // The 16-bit samples of a file from byte offset on.
 std::vector<uint16_t> ReadSamples(const std::string& path, size_t offset = 44);

@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
+
+#include "render/sample_catalog.h"
 
 #include "support/fixtures.h"
 #include "tools/built_archives.h"
@@ -44,6 +47,32 @@ TEST(ArchiveBuilder, RenderingAgainGivesTheSameBytes) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("Data0.dat")));
   // Nothing but the finished files: no temporary names left behind.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2 + 13);
+#endif
+}
+
+TEST(ArchiveBuilder, ListPrintsEveryCatalogEntryWithItsArchiveOffsetAndSize) {
+  SKIP_UNLESS_ARCHIVES_BUILT();
+#ifdef VORSK_ARCHIVES_BUILT
+  fixtures::ScratchDir dir;
+  ASSERT_EQ(std::system(("\"" + std::string(VORSK_ARCHIVE_BUILDER) + "\" --list >" + Quoted(dir.File("list.txt")))
+                            .c_str()),
+            0);
+  const auto bytes = fixtures::ReadAll(dir.File("list.txt"));
+  std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+  std::string line;
+  const CSampleCatalog catalog;
+  for (const auto& archive : catalog.Archives()) {
+    long long offset = 0;
+    for (size_t i = 0; i < archive.group->m_names.size(); ++i) {
+      ASSERT_TRUE(std::getline(lines, line)) << archive.fileName << " entry " << i;
+      EXPECT_EQ(line, std::string(archive.fileName) + "\t" + std::to_string(offset) + "\t" +
+                          std::to_string(archive.group->m_sizes[i]) + "\t" + archive.group->m_names[i]);
+      offset += archive.group->m_sizes[i];
+    }
+    // Each archive file is as long as its entries add up to.
+    EXPECT_EQ(static_cast<long long>(std::filesystem::file_size(built::ProgramFile(archive.fileName))), offset);
+  }
+  EXPECT_FALSE(std::getline(lines, line)) << "an extra line: " << line;
 #endif
 }
 

@@ -1,6 +1,8 @@
 #include "tools/built_archives.h"
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <map>
 
 #include "render/sample_catalog.h"
@@ -25,39 +27,71 @@ uint32_t Le(const std::vector<unsigned char>& b, size_t i, int n) {
 std::string ProgramFile(const std::string& name) { return std::string(VORSK_PROGRAM_DIR) + "/" + name; }
 std::string ResourceFile(const std::string& name) { return std::string(VORSK_RESOURCE_DIR) + "/" + name; }
 
-const std::vector<Entry>& ArchiveEntries(const std::string& fileName) {
+namespace {
+
+// Every entry of an archive, without its samples until Load reads them; kept per process.
+std::vector<Entry>& Catalogued(const std::string& fileName) {
   static std::map<std::string, std::vector<Entry>> cache;
   const auto found = cache.find(fileName);
   if (found != cache.end()) return found->second;
   std::vector<Entry>& entries = cache[fileName];
-  const std::vector<unsigned char> bytes = fixtures::ReadAll(ProgramFile(fileName));
   const CSampleCatalog catalog;
   for (const auto& archive : catalog.Archives()) {
-    if (fileName != archive.fileName || bytes.empty()) continue;
+    if (fileName != archive.fileName) continue;
     long long offset = 0;
     for (size_t i = 0; i < archive.group->m_names.size(); ++i) {
-      Entry e{archive.group->m_names[i], offset, {}};
-      const long long size = archive.group->m_sizes[i];
-      for (long long b = offset; b + 1 < offset + size && b + 1 < static_cast<long long>(bytes.size());
-           b += 2) {
-        e.pcm.push_back(At(bytes, static_cast<size_t>(b)));
-      }
-      offset += size;
-      entries.push_back(std::move(e));
+      entries.push_back({archive.group->m_names[i], offset, archive.group->m_sizes[i], {}});
+      offset += archive.group->m_sizes[i];
     }
   }
   return entries;
 }
 
-std::vector<const Entry*> EntriesStartingWith(const std::string& prefix) {
-  std::vector<const Entry*> found;
-  for (const char* file : {"Data0.dat", "Data1.dat", "Data2.dat", "Data3.dat"}) {
-    for (const Entry& e : ArchiveEntries(file)) {
-      if (e.name.compare(0, prefix.size(), prefix) == 0) found.push_back(&e);
-    }
-  }
-  return found;
+// Reads the entry's samples from its archive (as far as the file holds them), once.
+const Entry* Load(const std::string& fileName, Entry& e) {
+  if (!e.pcm.empty() || e.size == 0) return &e;
+  std::ifstream in(ProgramFile(fileName), std::ios::binary);
+  std::vector<unsigned char> bytes(static_cast<size_t>(e.size));
+  in.seekg(e.offset);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  e.pcm.resize(bytes.size() / 2);
+  for (size_t k = 0; k < e.pcm.size(); ++k) e.pcm[k] = At(bytes, 2 * k);
+  return &e;
 }
+
+// The archive that holds a family.
+std::string ArchiveOf(const std::string& prefix) {
+  const std::string tag = prefix.substr(0, 2);
+  if (tag == "TP") return "Data0.dat";
+  if (tag == "CH") return "Data1.dat";
+  if (tag == "BS" || tag == "DL") return "Data2.dat";
+  return "Data3.dat";  // PP, TA, TF
+}
+
+}  // namespace
+
+std::vector<const Entry*> SampledArchive(const std::string& fileName, size_t stride) {
+  std::vector<Entry>& entries = Catalogued(fileName);
+  std::vector<const Entry*> chosen;
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (i % stride == 0 || i + 1 == entries.size()) chosen.push_back(Load(fileName, entries[i]));
+  return chosen;
+}
+
+std::vector<const Entry*> Sampled(const std::string& prefix, size_t originals, size_t stride) {
+  const std::string fileName = ArchiveOf(prefix);
+  std::vector<const Entry*> chosen;
+  size_t k = 0;  // index within the family
+  for (Entry& e : Catalogued(fileName)) {
+    if (e.name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (k < originals || (k - originals) % stride == 0) chosen.push_back(Load(fileName, e));
+    ++k;
+  }
+  return chosen;
+}
+
+std::vector<const Entry*> EntriesStartingWith(const std::string& prefix) { return Sampled(prefix, 0, 1); }
 
 Wave ReadWave(const std::string& path) {
   Wave w;
@@ -78,5 +112,13 @@ Wave ReadWave(const std::string& path) {
 }
 
 int Field(const std::string& name, size_t pos) { return std::stoi(name.substr(pos, 2)); }
+
+int TempoOf(const std::string& name) {
+  const std::string tag = name.substr(0, 2);
+  const size_t at = tag == "TP" ? 9 : tag == "CH" ? 11 : tag == "DL" ? 3 : tag == "PP" ? 7 : 6;
+  return std::stoi(name.substr(at, 3));
+}
+
+size_t EighthFrames(const std::string& name) { return static_cast<size_t>(44100 * 30 / TempoOf(name)); }
 
 }  // namespace built

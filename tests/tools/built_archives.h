@@ -1,7 +1,7 @@
 // Access to the archives and preview sounds the build rendered, for the archive tests.
 //
 // The tests run only where the build renders the archives (VORSK_BUILD_ARCHIVES=ON): without
-// it every test here skips with that reason. Archives are read once per test process and kept.
+// it every test here skips with that reason.
 #pragma once
 
 #include <cstdint>
@@ -21,13 +21,19 @@ namespace built {
 struct Entry {
   std::string name;
   long long offset = 0;      // bytes from the start of the archive
-  std::vector<int16_t> pcm;  // the entry's samples
+  int size = 0;              // bytes, as catalogued
+  std::vector<int16_t> pcm;  // the entry's samples (fewer when the archive is short)
 };
 
-// Every entry of the archive fileName ("Data0.dat" ...) in catalog order, cut from the built
-// archive in the program folder at the catalog's offsets. Empty when the file is missing.
-const std::vector<Entry>& ArchiveEntries(const std::string& fileName);
-// The entries of all four sample archives whose names start with prefix ("TP", "DL_" ...).
+// The archives are hundreds of megabytes: only the entries a test asks for are read, once per
+// test process. Entries come in catalog order.
+// Every stride-th entry of the archive fileName ("Data0.dat" ...) and its last one.
+std::vector<const Entry*> SampledArchive(const std::string& fileName, size_t stride);
+// The entries of a family (names starting with prefix, "TP", "DL_" ...) to analyse: its first
+// originals entries (the family's original layout) and every stride-th entry appended after
+// them, so a test covers every key, length and tempo without reading every sample.
+std::vector<const Entry*> Sampled(const std::string& prefix, size_t originals, size_t stride);
+// Every entry of a family.
 std::vector<const Entry*> EntriesStartingWith(const std::string& prefix);
 
 std::string ProgramFile(const std::string& name);
@@ -45,5 +51,8 @@ Wave ReadWave(const std::string& path);
 
 // Two-digit decimal field of name at pos.
 int Field(const std::string& name, size_t pos);
+// Tempo field of a TP, CH, DL, PP, TA or TF name, and the frames of one eighth at that tempo.
+int TempoOf(const std::string& name);
+size_t EighthFrames(const std::string& name);
 
 }  // namespace built
