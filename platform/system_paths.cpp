@@ -126,6 +126,13 @@ void RemoveScratchFolders() {
   g_scratch.clear();
 }
 
+void ReleaseScratchFolder(const std::string& parent) {
+  std::lock_guard<std::mutex> lock(g_scratchMutex);
+  const auto known = g_scratch.find(parent);
+  if (known == g_scratch.end()) return;
+  if (::rmdir(known->second.c_str()) == 0 || errno == ENOENT) g_scratch.erase(known);
+}
+
 std::string MakeTempFileName(const std::string& folder) {
   const std::string scratch = ScratchFolder(folder);
   if (scratch.empty()) return {};

@@ -20,8 +20,11 @@ std::string MakeTempFileName(const std::string& folder);
 // (those of this user only; never through a symlink). It is removed again by
 // RemoveScratchFolders and at normal process exit.
 std::string ScratchFolder(const std::string& parent);
-// Removes this process's scratch folders with everything in them.
+// Removes this process's scratch folders with everything in them (at exit).
 void RemoveScratchFolders();
+// Removes this process's scratch folder under parent when nothing is left in it; other users
+// of the folder (files still in it) keep it until they are done or the process ends.
+void ReleaseScratchFolder(const std::string& parent);
 // Removes the scratch folders under parent left by processes that are gone; returns how many.
 int RemoveDeadScratchFolders(const std::string& parent);
 // true while a process with that id exists.

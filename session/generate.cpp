@@ -284,13 +284,13 @@ int GenerationProgressRange(const COptionSet& options) {
   return range;
 }
 
-// The run's own files outside the session: the in-progress marker and the scratch folder of
-// the voice files go on every way out of Generate.
+// The run's own files outside the session: the in-progress marker and the (by then empty)
+// scratch folder of the voice files go on every way out of Generate.
 class CRunFiles {
  public:
   ~CRunFiles() {
     if (!m_strPrefix.empty()) ReleaseSession(m_strPrefix);
-    platform::RemoveScratchFolders();
+    platform::ReleaseScratchFolder(theComposer.m_strTempDir);
   }
   std::string m_strPrefix;
 };

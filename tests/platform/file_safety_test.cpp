@@ -47,9 +47,13 @@ TEST(FileSafety, CreateAlwaysReplacesOnlyRegularFilesAndNeverFollowsASymlink) {
       fixtures::WriteAll(path, {'o', 'l', 'd'});
       ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     }
-    if (what == "symlink to a victim") ASSERT_EQ(::symlink(victim.c_str(), path.c_str()), 0);
-    if (what == "dangling symlink") ASSERT_EQ(::symlink(dir.File("nowhere").c_str(), path.c_str()), 0);
-    if (what == "folder") ASSERT_TRUE(platform::MakeFolder(path));
+    if (what == "symlink to a victim") {
+      ASSERT_EQ(::symlink(victim.c_str(), path.c_str()), 0);
+    } else if (what == "dangling symlink") {
+      ASSERT_EQ(::symlink(dir.File("nowhere").c_str(), path.c_str()), 0);
+    } else if (what == "folder") {
+      ASSERT_TRUE(platform::MakeFolder(path));
+    }
 
     platform::ClearFileFailure();
     FileHandle h = platform::CreateAlways(path);
