@@ -232,6 +232,7 @@ struct InterruptCase {
   int status;
   const char* progress;
   const char* name;
+  bool bWriteOnlyOut = false;  // run as nobody into a folder it may write but not list
 };
 
 class GenerateCliInterrupt : public ::testing::TestWithParam<InterruptCase> {};
@@ -241,6 +242,15 @@ class GenerateCliInterrupt : public ::testing::TestWithParam<InterruptCase> {};
 TEST_P(GenerateCliInterrupt, SignalCancelsAndLeavesNoFile) {
   ProgramFolder program;
   const std::string out = program.dir.File("out");
+  if (GetParam().bWriteOnlyOut) {
+    ASSERT_EQ(::chmod(program.dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(program.temp.Path().c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(fixtures::SharedMarkerArchives().c_str(), 0755), 0);  // archives readable
+    ASSERT_TRUE(platform::MakeFolder(out));
+    ASSERT_EQ(::chown(out.c_str(), fixtures::kNobodyUid, fixtures::kNogroupGid), 0);
+    ASSERT_EQ(::chmod(out.c_str(), 0300), 0);
+    program.wrapper = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+  }
   int errFd = -1;
   const pid_t pid = program.Start({"--length", "15", "--hand", "F", "--rhythm", "D", "--out", out}, &errFd);
   ASSERT_GT(pid, 0);
@@ -267,7 +277,8 @@ INSTANTIATE_TEST_SUITE_P(Signals, GenerateCliInterrupt,
                          ::testing::Values(InterruptCase{SIGINT, 130, "progress 2/19\n", "CtrlCAfterStep2"},
                                            InterruptCase{SIGINT, 130, "progress 6/19\n", "CtrlCAfterStep6"},
                                            InterruptCase{SIGTERM, 143, "progress 6/19\n", "TermAfterStep6"},
-                                           InterruptCase{SIGHUP, 129, "progress 2/19\n", "HangUpAfterStep2"}),
+                                           InterruptCase{SIGHUP, 129, "progress 2/19\n", "HangUpAfterStep2"},
+                                           InterruptCase{SIGINT, 130, "progress 6/19\n", "CtrlCInWriteOnlyFolder", true}),
                          [](const ::testing::TestParamInfo<InterruptCase>& info) { return std::string(info.param.name); });
 
 // Killed outright, a run leaves its marked session and its scratch folder named with its
