@@ -8,7 +8,7 @@
 class COptionSet;
 class CSession;
 
-// The design's floors for the window's two lengths: "5" never asks for less than 162 MB and
+// Floors for the window's two lengths: "5" never asks for less than 162 MB and
 // "15" never for less than 486 MB (the piece, the piano track and one track's scratch files).
 inline constexpr unsigned long long kNeedMegabytesShort = 162;
 inline constexpr unsigned long long kNeedMegabytesLong = 486;
