@@ -136,8 +136,15 @@ bool Valid(const CommonFlag& flag, const std::string& value, uint32_t& sessionId
 CliParseResult ParseCliOptions(const char* command, int argc, char** argv,
                                const std::vector<CliExtraFlag>& extras, CliOptions& options,
                                std::FILE* errors) {
+  // Help wins over every other flag, but a flag's value ("--out -h") is never taken for it.
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return kCliHelp;
+    bool takesValue = false;
+    for (const CommonFlag& flag : CommonFlags()) takesValue = takesValue || argv[i] == std::string(flag.name);
+    for (const CliExtraFlag& flag : extras) {
+      takesValue = takesValue || (argv[i] == flag.name && !flag.valueName.empty());
+    }
+    if (takesValue) ++i;
   }
   for (int i = 0; i < argc; ++i) {
     std::string name = argv[i];

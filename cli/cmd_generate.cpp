@@ -1,11 +1,15 @@
 // vorsk-cli generate: the GENERATE pipeline without a window. It composes, renders and mixes a
 // piece into the program folder's Archive/ (or --out DIR) and keeps the session, as SAVE does.
 // Progress and message boxes go to standard error; standard output carries the paths of the
-// log, Piano.wav and Mix.wav and the length of the piece. Ctrl-C cancels through the STOP path.
+// log, Piano.wav and Mix.wav and the length of the piece. Ctrl-C, SIGTERM and SIGHUP cancel
+// through the STOP path.
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -33,14 +37,21 @@ const char kSummary[] =
     "time as yymmdd_hhmmss_. The program folder must hold the sample archives Data0.dat to\n"
     "Data3.dat and data4.dat. Progress goes to standard error; the paths of the three files and\n"
     "the length of the piece go to standard output. With --session-id the same options give\n"
-    "the same Mix.wav byte for byte. Ctrl-C cancels and removes the new session's files.\n"
-    "Exit status: 0 done, 1 failed, 2 usage error, 130 cancelled.";
+    "the same Mix.wav byte for byte. Ctrl-C (and SIGTERM, SIGHUP) cancels and removes the new\n"
+    "session's files.\n"
+    "Exit status: 0 done, 1 failed, 2 usage error, 130 / 143 / 129 cancelled by Ctrl-C /\n"
+    "SIGTERM / SIGHUP.";
 
-constexpr int kExitCancelled = 130;
+// Exit status after a cancelling signal: 128 + the signal's number.
+constexpr int kExitSignalBase = 128;
+// The signals that cancel a run like Ctrl-C does.
+constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-volatile std::sig_atomic_t g_interrupted = 0;
+volatile std::sig_atomic_t g_interrupted = 0;  // the first cancelling signal, 0 before
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+extern "C" void OnInterrupt(int signal) {
+  if (g_interrupted == 0) g_interrupted = signal;
+}
 
 // The command line's message pump: the one message it knows is Ctrl-C, which it answers with
 // the STOP click, once.
@@ -59,20 +70,42 @@ class CInterruptPump : public platform::IMessagePump {
   bool m_bStopped = false;
 };
 
-// Installs the Ctrl-C handler for the life of the object.
+// Installs the handler of the cancelling signals for the life of the object.
 class CInterruptScope {
  public:
   CInterruptScope() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &m_previous);
+    for (size_t i = 0; i < std::size(kCancelSignals); ++i) sigaction(kCancelSignals[i], &action, &m_previous[i]);
   }
-  ~CInterruptScope() { sigaction(SIGINT, &m_previous, nullptr); }
+  ~CInterruptScope() {
+    for (size_t i = 0; i < std::size(kCancelSignals); ++i) sigaction(kCancelSignals[i], &m_previous[i], nullptr);
+  }
 
  private:
-  struct sigaction m_previous {};
+  struct sigaction m_previous[std::size(kCancelSignals)] {};
 };
+
+// Makes the --out folder (and its parents). false, after a message naming the folder and the
+// cause, when it cannot be made or is not a folder; no path, however long or odd, throws.
+bool MakeOutFolder(const std::string& outDir) {
+  std::error_code ec;
+  std::filesystem::create_directories(outDir, ec);
+  std::error_code statEc;
+  const bool bFolder = std::filesystem::is_directory(outDir, statEc);
+  if (bFolder && ::access(outDir.c_str(), W_OK | X_OK) == 0) return true;
+  std::string cause;
+  if (bFolder) {
+    cause = std::strerror(errno);  // why access refused it
+  } else if (ec || statEc) {
+    cause = (ec ? ec : statEc).message();
+  } else {
+    cause = "Not a directory";
+  }
+  std::fprintf(stderr, "vorsk-cli generate: cannot use the folder %s: %s\n", outDir.c_str(), cause.c_str());
+  return false;
+}
 
 void CopyOptions(const CliOptions& cli, COptionSet& options) {
   options.SetNote(cli.strNote);
@@ -116,18 +149,13 @@ int RunGenerate(int argc, char** argv) {
     case kCliParsed:
       break;
   }
-  if (bOut && outDir.empty()) {
-    std::fputs("vorsk-cli generate: --out needs a folder name\n", stderr);
+  // "--out -h" names no folder: a mistyped command line, not a folder called "-h".
+  if (bOut && (outDir.empty() || outDir[0] == '-')) {
+    std::fputs("vorsk-cli generate: --out needs a folder name (write ./-x for a folder that "
+               "begins with '-')\n", stderr);
     return 2;
   }
-  if (bOut) {
-    std::error_code ec;
-    std::filesystem::create_directories(outDir, ec);
-    if (!std::filesystem::is_directory(outDir)) {
-      std::fprintf(stderr, "vorsk-cli generate: cannot create the folder %s\n", outDir.c_str());
-      return 1;
-    }
-  }
+  if (bOut && !MakeOutFolder(outDir)) return 1;
 
   COptionSet options;
   CopyOptions(cli, options);
@@ -153,21 +181,24 @@ int RunGenerate(int argc, char** argv) {
       session.m_strSessionName.clear();
     }
   }
+  platform::RemoveScratchFolders();
   if (g_interrupted) {
     std::fputs("vorsk-cli generate: cancelled\n", stderr);
-    return kExitCancelled;
+    return kExitSignalBase + g_interrupted;
   }
-  if (result != 0) return 1;
+  if (result != kGenerateOk) return 1;
 
-  SaveSession(session);
   const long long seconds = TrackSeconds(session.m_strPiecePath);
   std::printf("Log:    %slog.txt\n", session.m_strSessionPrefix.c_str());
   std::printf("Piano:  %sPiano.wav\n", session.m_strSessionPrefix.c_str());
   std::printf("Mix:    %s\n", session.m_strPiecePath.c_str());
   std::printf("Length: %lld min %02lld s\n", seconds / 60, seconds % 60);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fputs("vorsk-cli generate: cannot write to standard output\n", stderr);
+    // Nobody learns where the piece is: it is not kept.
+    std::fprintf(stderr, "vorsk-cli generate: cannot write to standard output: %s\n", std::strerror(errno));
+    DeleteSessionFiles(session);
     return 1;
   }
+  SaveSession(session);
   return 0;
 }

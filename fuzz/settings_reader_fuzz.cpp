@@ -4,17 +4,30 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "options/option_set.h"
 #include "options/settings_file.h"
 
 namespace {
+// The file is rewritten for every input: in memory (/dev/shm) when the system has it, since a
+// disk file system flushes a truncated-and-rewritten file on close (milliseconds per input).
 std::string ScratchPath() {
   static const std::string path = [] {
-    char folder[] = "/tmp/vorsk-fuzz-settings-XXXXXX";
-    const char* made = mkdtemp(folder);
-    return std::string(made ? made : "/tmp") + "/Vorsk.INI";
+    char inMemory[] = "/dev/shm/vorsk-fuzz-settings-XXXXXX";
+    char onDisk[] = "/tmp/vorsk-fuzz-settings-XXXXXX";
+    const char* made = mkdtemp(inMemory);
+    if (!made) made = mkdtemp(onDisk);
+    static const std::string folder = made ? made : "";
+    // The folder goes with the process.
+    std::atexit([] {
+      if (!folder.empty()) {
+        std::remove((folder + "/Vorsk.INI").c_str());
+        ::rmdir(folder.c_str());
+      }
+    });
+    return (folder.empty() ? std::string("/tmp") : folder) + "/Vorsk.INI";
   }();
   return path;
 }

@@ -1,5 +1,7 @@
 #include "platform/clock.h"
 
+#include <time.h>
+
 #include <vector>
 
 namespace platform {
@@ -10,6 +12,24 @@ const IClock* g_clock = nullptr;
 void SetClock(const IClock* clock) { g_clock = clock; }
 
 std::time_t Now() { return g_clock ? g_clock->Now() : std::time(nullptr); }
+
+void IClock::WaitUntil(std::time_t t) const {
+  while (Now() < t) {
+    const timespec pause{0, 20 * 1000 * 1000};  // 20 ms
+    ::nanosleep(&pause, nullptr);
+  }
+}
+
+void WaitUntil(std::time_t t) {
+  if (g_clock) {
+    g_clock->WaitUntil(t);
+    return;
+  }
+  while (std::time(nullptr) < t) {
+    const timespec pause{0, 20 * 1000 * 1000};
+    ::nanosleep(&pause, nullptr);
+  }
+}
 
 std::string FormatLocalTime(std::time_t t, const char* format, size_t bufferSize) {
   std::tm local {};

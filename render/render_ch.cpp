@@ -155,8 +155,7 @@ int CComposer::RenderCH(const std::string& archivePath) {
     const int tailSilence = catalog.FindChordOffset(kSilenceName);
     if (tailSilence < 0) return Fail(*this, kRenderNoTailSilence);
     catalog.CopyRange(m_hArchive, m_hOutWave, tailSilence, pad);
-    platform::CloseAndClear(m_hOutWave);
+    if (FinishVoiceFile(*this) != kRenderOk) return kRenderFileFailed;
   }
-  platform::CloseAndClear(m_hArchive);
-  return kRenderOk;
+  return FinishArchive(*this);
 }

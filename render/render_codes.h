@@ -17,6 +17,9 @@ constexpr int kRenderNoArchive = 1;      // archive not opened, or a name that m
 constexpr int kRenderNoVoiceFile = 2;    // a voice file cannot be created
 constexpr int kRenderNoTableName = 3;    // piano track: a name-table sample is not in the catalog
 constexpr int kRenderNoTailSilence = 4;  // the tail silence cannot be found
+// A voice file could not be written whole or the archive could not be read (disk full, I/O
+// error); platform::LastFileFailure names the file and the cause.
+constexpr int kRenderFileFailed = 5;
 constexpr int kRenderShortCopy = 99;     // piano track: a copy wrote another byte count than asked
 
 }  // namespace render

@@ -72,7 +72,7 @@ int CComposer::RenderDL(const std::string& archivePath) {
     if (result == kRenderAborted) return result;
     if (result != kRenderOk) return Fail(*this, result);
     catalog.CopyRhythmSample(m_hOutWave, kSilenceName, pad);
-    platform::CloseAndClear(m_hOutWave);
+    if (FinishVoiceFile(*this) != kRenderOk) return kRenderFileFailed;
   }
   return kRenderOk;
 }

@@ -60,8 +60,7 @@ class FigureRenderer {
       const int result = WriteVoice(voice);
       if (result != kRenderOk) return result;
     }
-    platform::CloseAndClear(m_c.m_hArchive);
-    return kRenderOk;
+    return FinishArchive(m_c);
   }
 
  private:
@@ -177,8 +176,7 @@ class FigureRenderer {
     const int tailSilence = m_catalog.FindAccompOffset(kSilenceName);
     if (tailSilence < 0) return Fail(m_c, kRenderNoTailSilence);
     m_catalog.CopyRange(m_c.m_hArchive, m_c.m_hOutWave, tailSilence, pad);
-    platform::CloseAndClear(m_c.m_hOutWave);
-    return kRenderOk;
+    return FinishVoiceFile(m_c);
   }
 
   CComposer& m_c;

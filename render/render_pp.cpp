@@ -81,6 +81,6 @@ int CComposer::RenderPP(const std::string& archivePath) {
       if (++counters[q] > kVariants) counters[q] = 1;
     }
   }
-  CloseHandles(*this);
-  return kRenderOk;
+  if (FinishVoiceFile(*this) != kRenderOk) return kRenderFileFailed;
+  return FinishArchive(*this);
 }

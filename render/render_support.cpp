@@ -5,6 +5,8 @@
 
 #include "platform/message_pump.h"
 #include "platform/system_paths.h"
+#include "render/render_codes.h"
+#include "render/wave_format.h"
 
 namespace render {
 
@@ -28,6 +30,18 @@ bool OpenVoiceFile(CComposer& composer, CSampleCatalog& catalog, const std::stri
   if (platform::IsOpen(composer.m_hOutWave)) return true;
   CloseHandles(composer);
   return false;
+}
+
+int FinishVoiceFile(CComposer& composer) {
+  const long long size =
+      wave::kHeaderBytes + wave::DataSize(composer.m_nBars, composer.m_nTempo, composer.m_dEighthMs);
+  const bool bSized = platform::SetFileSize(composer.m_hOutWave, size);
+  if (!platform::CloseAndClear(composer.m_hOutWave) || !bSized) return Fail(composer, kRenderFileFailed);
+  return kRenderOk;
+}
+
+int FinishArchive(CComposer& composer) {
+  return platform::CloseAndClear(composer.m_hArchive) ? kRenderOk : kRenderFileFailed;
 }
 
 int ParseNumber(const std::string& text, size_t pos, size_t width) {

@@ -28,6 +28,13 @@ inline int Fail(CComposer& composer, int code) {
 // header into m_hOutWave. False, with both handle fields closed and cleared, when it fails.
 bool OpenVoiceFile(CComposer& composer, CSampleCatalog& catalog, const std::string& path);
 
+// Ends the voice file in m_hOutWave: gives it exactly the length its header announces (zero
+// bytes fill a short one), closes it and clears the field. kRenderOk, or kRenderFileFailed
+// (both handle fields closed and cleared) when a write to it or the resize failed.
+int FinishVoiceFile(CComposer& composer);
+// Closes the archive in m_hArchive: kRenderOk, or kRenderFileFailed when a read from it failed.
+int FinishArchive(CComposer& composer);
+
 // Decimal value of up to width digits at pos, stopping at the first non-digit (0 when none).
 int ParseNumber(const std::string& text, size_t pos, size_t width);
 

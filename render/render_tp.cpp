@@ -150,8 +150,7 @@ int CComposer::RenderTP(const std::string& archivePath) {
     const int tailSilence = catalog.FindPianoOffset(kSilenceName);
     if (tailSilence < 0) return Fail(*this, kRenderNoTailSilence);
     catalog.CopyRange(m_hArchive, m_hOutWave, tailSilence, tail);
-    platform::CloseAndClear(m_hOutWave);
+    if (FinishVoiceFile(*this) != kRenderOk) return kRenderFileFailed;
   }
-  platform::CloseAndClear(m_hArchive);
-  return kRenderOk;
+  return FinishArchive(*this);
 }

@@ -52,8 +52,11 @@ platform::FileHandle CSampleCatalog::WriteWaveHeader(const std::string& path, in
   if (!platform::IsOpen(out)) return platform::kInvalidHandle;
   unsigned char sizeBytes[4];
   StoreLittleEndian32(sizeBytes, dataSize);
-  platform::WriteFile(out, m_header, wave::kTemplateBytes);
-  platform::WriteFile(out, sizeBytes, 4);
+  if (platform::WriteFile(out, m_header, wave::kTemplateBytes) < wave::kTemplateBytes ||
+      platform::WriteFile(out, sizeBytes, 4) < 4) {
+    platform::CloseFile(out);
+    return platform::kInvalidHandle;
+  }
   return out;
 }
 

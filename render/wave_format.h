@@ -50,12 +50,16 @@ constexpr int MsToEvenBytes(double ms) {
 // 60 and 333 at 90) gives 44 100 or 29 370 bytes.
 constexpr int PadBytes(double padMs) { return MsToEvenBytes(padMs); }
 
-// Data size promised by a header for bars at tempo with pad time padMs on either side.
+// Data size promised by a header for bars at tempo with pad time padMs on either side:
+// trunc((bars x 240 / tempo + 2 x padMs / 1000) x 88 200), lowered to even so that the header
+// announces whole samples (tempo 90 would otherwise promise half a sample).
 constexpr long long DataSize(int bars, int tempo, double padMs) {
   if (tempo <= 0) return 0;
-  return static_cast<long long>((bars * 4.0 * 60.0 / tempo + 2.0 * padMs / 1000.0) *
-                                kBytesPerSecond);
+  const auto bytes = static_cast<long long>((bars * 4.0 * 60.0 / tempo + 2.0 * padMs / 1000.0) *
+                                            kBytesPerSecond);
+  return bytes - bytes % 2;
 }
+constexpr int kDataSizeOffset = 40;
 
 // The piano motive track starts a little earlier and ends a little later than the others.
 constexpr double kPianoLeadInMs60 = 469, kPianoLeadInMs90 = 312;

@@ -5,28 +5,24 @@
 
 #include "compose/composer.h"
 #include "options/option_set.h"
-#include "platform/clock.h"
 #include "platform/file_io.h"
 #include "platform/mci.h"
 #include "platform/message_box.h"
+#include "platform/system_paths.h"
+#include "render/render_codes.h"
+#include "session/run_checks.h"
 #include "session/session_files.h"
+#include "session/session_runs.h"
 #include "session/session_state.h"
 #include "session/stop_generation.h"
 #include "session/track_mixer.h"
 
 namespace {
 
-constexpr const char* kSessionNameFormat = "%y%m%d_%H%M%S_";
-constexpr int kArchiveChecks = 5;  // data0.dat .. data4.dat
-constexpr int kCancelled = -1;     // renderer and mixer result after STOP or EXIT
+constexpr int kCancelled = -1;  // renderer and mixer result after STOP or EXIT
+constexpr const char* kErrorCaption = "Vorsk - Error";
 
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
-
-std::string Printf(const char* format, const std::string& text) {
-  char buffer[1024];
-  std::snprintf(buffer, sizeof buffer, format, text.c_str());
-  return buffer;
-}
 
 // The session values as they were before a run replaced them.
 struct PreviousSession {
@@ -34,8 +30,12 @@ struct PreviousSession {
   bool bSessionUnsaved = false, bLogUnsaved = false;
 };
 
-// Steps 13 to 18: renderers, mixes and the finish, over one session. Each cancelled step
-// deletes its own voice or track files and leaves through AbortGenerate.
+// How a step of the tracks ended.
+enum class StepEnd { kDone, kCancelled, kFailed };
+
+// Steps 13 to 18: renderers, mixes and the finish, over one session. A cancelled step deletes
+// its own voice or track files and leaves through AbortGenerate; a failed one deletes them too
+// and leaves the failure (what failed, with which code) for Generate to report.
 class CTrackRun {
  public:
   explicit CTrackRun(CSession& session)
@@ -47,105 +47,148 @@ class CTrackRun {
         m_piano(session.m_strSessionPrefix + "Piano.wav"),
         m_scratch(session.m_strSessionPrefix + "tmp.wav") {}
 
-  // 0 when every track was made, 1 when the run was cancelled (the abort exit has run).
-  int Run() {
+  StepEnd Run() {
     const COptionSet& options = m_s.Options();
-    if (!PianoTrack()) return 1;
-    if (options.Hand() == "F") {
+    StepEnd end = PianoTrack();
+    if (end == StepEnd::kDone && options.Hand() == "F") {
       m_c.RewindPlan();
-      if (!TwoVoiceTrack(&CComposer::RenderTA, "Data3.dat", m_c.m_strTempTA, false)) return 1;
-      m_c.RewindPlan();
-      if (!LowPianoTrack()) return 1;
-      m_c.RewindPlan();
-      if (!TwoVoiceTrack(&CComposer::RenderCH, "Data1.dat", m_c.m_strTempCH, false)) return 1;
+      end = TwoVoiceTrack(&CComposer::RenderTA, "Data3.dat", m_c.m_strTempTA, "accompaniment", false);
+      if (end == StepEnd::kDone) {
+        m_c.RewindPlan();
+        end = LowPianoTrack();
+      }
+      if (end == StepEnd::kDone) {
+        m_c.RewindPlan();
+        end = TwoVoiceTrack(&CComposer::RenderCH, "Data1.dat", m_c.m_strTempCH, "chord", false);
+      }
     }
-    if (Contains(options.Rhythm(), "D")) {
+    if (end == StepEnd::kDone && Contains(options.Rhythm(), "D")) {
       m_c.RewindPlan();
-      if (!TwoVoiceTrack(&CComposer::RenderDL, "Data2.dat", m_c.m_strTempDL, false)) return 1;
-      m_c.RewindPlan();
-      if (!TwoVoiceTrack(&CComposer::RenderTF, "Data3.dat", m_c.m_strTempTF, true)) return 1;
+      end = TwoVoiceTrack(&CComposer::RenderDL, "Data2.dat", m_c.m_strTempDL, "drum loop", false);
+      if (end == StepEnd::kDone) {
+        m_c.RewindPlan();
+        end = TwoVoiceTrack(&CComposer::RenderTF, "Data3.dat", m_c.m_strTempTF, "rhythm figure", true);
+      }
     }
-    return 0;
+    if (end == StepEnd::kCancelled) AbortGenerate(m_s);
+    return end;
   }
+
+  // What failed, for the message: "the chord track failed with code 1".
+  std::string m_strFailedStep;
 
  private:
   void Advance() { m_board.StepProgress(view::kGenerationProgress); }
   // A step was cancelled when it says so, or when STOP or EXIT set the composer's flag while it
   // ran: a cancel inside the copy of two silent voices comes back from MixTracks as 8.
   static bool Cancelled(int result) { return result == kCancelled || theComposer.m_bAbort != 0; }
-  bool Abort() {
-    AbortGenerate(m_s);
-    return false;
+  // Every other nonzero result fails the run, and so does a file that failed on the way
+  // although the step reported success.
+  StepEnd Check(int result, const std::string& what) {
+    if (Cancelled(result)) return StepEnd::kCancelled;
+    if (result == 0 && platform::LastFileFailure().nError == 0) return StepEnd::kDone;
+    m_strFailedStep = what + " failed with code " + std::to_string(result);
+    return StepEnd::kFailed;
   }
   static void Delete(const std::string& path) {
     if (!path.empty()) platform::DeleteFile(path);
   }
   // A renderer names all of its temporary files before it writes any (the third of a
-  // two-voice track is left empty for the mix), so a cancelled track removes all of them.
+  // two-voice track is left empty for the mix), so a stopped track removes all of them.
   static void DeleteAll(std::string (&temps)[3]) {
     for (const std::string& path : temps) Delete(path);
   }
 
   // The piano motive track: its two voices become "Piano.wav", which the piece starts as.
-  bool PianoTrack() {
-    const int rendered = m_c.RenderTP(m_data + "Data0.dat");
+  StepEnd PianoTrack() {
+    platform::ClearFileFailure();
+    StepEnd end = Check(m_c.RenderTP(m_data + "Data0.dat"), "the piano motive track");
     Advance();
-    if (Cancelled(rendered)) {
-      Delete(m_c.m_strTempTP[0]);
-      Delete(m_c.m_strTempTP[1]);
-      return Abort();
+    if (end == StepEnd::kDone) {
+      end = Check(theMixer.MixTracks(m_piano, m_c.m_strTempTP[0], m_c.m_strTempTP[1], m_scratch),
+                  "the mix of the piano track");
     }
-    const int mixed = theMixer.MixTracks(m_piano, m_c.m_strTempTP[0], m_c.m_strTempTP[1], m_scratch);
     Delete(m_c.m_strTempTP[0]);
     Delete(m_c.m_strTempTP[1]);
-    if (Cancelled(mixed)) return Abort();
+    if (end != StepEnd::kDone) return end;
     Advance();
-    if (Cancelled(theMixer.CopyWaveFile(m_piano, m_mix))) return Abort();
-    Advance();
-    return true;
+    end = Check(theMixer.CopyWaveFile(m_piano, m_mix), "the copy of the piano track");
+    if (end == StepEnd::kDone) Advance();
+    return end;
   }
 
-  // Renders a track of two voices, mixes them into temps[2] and that into the piece.
-  bool TwoVoiceTrack(int (CComposer::*render)(const std::string&), const char* archive,
-                     std::string (&temps)[3], bool bShowResult) {
+  // A renderer that could not make its track from the catalog (no sample for these options,
+  // such as drum loops at tempo 90) although every file worked: the piece goes on without it.
+  // Any file that failed on the way makes it a failure of the run instead.
+  static bool TrackLeftOut(int rendered) {
+    return rendered > 0 && rendered != render::kRenderFileFailed && !Cancelled(rendered) &&
+           platform::LastFileFailure().nError == 0;
+  }
+
+  // Renders a track of two voices, mixes them into temps[2] and that into the piece. The
+  // rhythm figure track shows its own failures ("TF Error %d") and the run goes on without
+  // it, unless a voice file could not be written.
+  StepEnd TwoVoiceTrack(int (CComposer::*render)(const std::string&), const char* archive,
+                        std::string (&temps)[3], const char* name, bool bShowResult) {
+    const std::string track = std::string("the ") + name + " track";
+    platform::ClearFileFailure();
     const int rendered = (m_c.*render)(m_data + archive);
-    if (Cancelled(rendered)) {
+    const bool bShown = bShowResult && rendered > 0 && !Cancelled(rendered) &&
+                        rendered != render::kRenderFileFailed;
+    if (bShown || TrackLeftOut(rendered)) {
+      Advance();
+      if (bShown) {
+        char text[32];
+        std::snprintf(text, sizeof text, "TF Error %d", rendered);
+        platform::MessageBox(text, "Vorsk - Error", platform::MbIcon::Information);
+      }
       DeleteAll(temps);
-      return Abort();
+      Advance();
+      Advance();
+      return StepEnd::kDone;
+    }
+    StepEnd end = Check(rendered, track);
+    if (end != StepEnd::kDone) {
+      DeleteAll(temps);
+      return end;
     }
     Advance();
-    if (bShowResult && rendered > 0) {
-      char text[32];
-      std::snprintf(text, sizeof text, "TF Error %d", rendered);
-      platform::MessageBox(text, "Vorsk - Error", platform::MbIcon::Information);
-    }
-    const int voices = theMixer.MixTracks(temps[2], temps[0], temps[1], m_scratch);
+    end = Check(theMixer.MixTracks(temps[2], temps[0], temps[1], m_scratch), "the mix of " + track);
     Delete(temps[0]);
     Delete(temps[1]);
-    if (Cancelled(voices)) {
+    if (end != StepEnd::kDone) {
       Delete(temps[2]);
-      return Abort();
+      return end;
     }
     Advance();
-    return MixIntoPiece(temps[2]);
+    return MixIntoPiece(temps[2], track);
   }
 
   // The low piano notes: one voice, mixed straight into the piece.
-  bool LowPianoTrack() {
-    if (Cancelled(m_c.RenderPP(m_data + "Data3.dat"))) {
+  StepEnd LowPianoTrack() {
+    platform::ClearFileFailure();
+    const int rendered = m_c.RenderPP(m_data + "Data3.dat");
+    if (TrackLeftOut(rendered)) {
       Delete(m_c.m_strTempPP);
-      return Abort();
+      Advance();
+      Advance();
+      return StepEnd::kDone;
+    }
+    const StepEnd end = Check(rendered, "the low piano track");
+    if (end != StepEnd::kDone) {
+      Delete(m_c.m_strTempPP);
+      return end;
     }
     Advance();
-    return MixIntoPiece(m_c.m_strTempPP);
+    return MixIntoPiece(m_c.m_strTempPP, "the low piano track");
   }
 
-  bool MixIntoPiece(const std::string& track) {
-    const int mixed = theMixer.MixTracks(m_mix, m_mix, track, m_scratch);
+  StepEnd MixIntoPiece(const std::string& track, const std::string& what) {
+    const StepEnd end = Check(theMixer.MixTracks(m_mix, m_mix, track, m_scratch),
+                              "the mix of " + what + " into the piece");
     Delete(track);
-    if (Cancelled(mixed)) return Abort();
-    Advance();
-    return true;
+    if (end == StepEnd::kDone) Advance();
+    return end;
   }
 
   CSession& m_s;
@@ -154,20 +197,6 @@ class CTrackRun {
   const std::string m_data;  // program folder + "/"
   const std::string m_mix, m_piano, m_scratch;
 };
-
-// Step 2. False (after the message) when the program folder has less room than the piece needs;
-// a failed query or one that reports 0 MB lets the run go on.
-bool EnoughDiskSpace(CSession& s) {
-  unsigned long long freeMb = 0;
-  if (!s.m_diskFree || !s.m_diskFree(s.m_strProgramFolder, freeMb) || freeMb == 0) return true;
-  const unsigned long long needMb =
-      s.Options().GenerateLength() == "5" ? kNeedMegabytesShort : kNeedMegabytesLong;
-  if (freeMb >= needMb) return true;
-  char text[128];
-  std::snprintf(text, sizeof text, "Not enough space on disk.\nFree: %llu MB\nNeed: %llu MB", freeMb, needMb);
-  platform::MessageBox(text, "Vorsk - Not enough space on disk", platform::MbIcon::Error);
-  return false;
-}
 
 // Step 3: the playback displays go, and the piece player lets go of its file.
 void ClearPlaybackDisplay(IGenerateView& board) {
@@ -180,22 +209,6 @@ void ClearPlaybackDisplay(IGenerateView& board) {
   platform::MciSendString("close vk wait");
 }
 
-// Step 4. False (after the message) at the first of data0.dat .. data4.dat that cannot be
-// opened; names are matched without regard to case.
-bool ArchivesPresent(const CSession& s) {
-  for (int i = 0; i < kArchiveChecks; ++i) {
-    const std::string path = s.m_strProgramFolder + "/data" + std::to_string(i) + ".dat";
-    platform::FileHandle h = platform::OpenExisting(path);
-    if (!platform::IsOpen(h)) {
-      platform::MessageBox(Printf("Can't open sample file: %s.\nPlease reinstall the application.", path),
-                           "Vorsk - File Open Error", platform::MbIcon::Error);
-      return false;
-    }
-    platform::CloseFile(h);
-  }
-  return true;
-}
-
 // Ends a run that made no piece although nobody cancelled it: the bar and the animation go,
 // the board returns to idle.
 void EndFailedRun(CSession& s) {
@@ -206,15 +219,16 @@ void EndFailedRun(CSession& s) {
   board.ShowControl(view::kStopIndicator, true);
 }
 
-// Compose could not create the log, so nothing was composed and no file of the new session
-// exists. The previous session's values come back when its files are still there (it had
-// been saved whole, or there was none); when the clean-up of step 6 removed them, no session
-// is left.
+// No session could be named or no log created (folder missing, not writable, or full), so
+// nothing was composed and no file of the new session exists. The previous session's values
+// come back when its files are still there (it had been saved whole, or there was none); when
+// the clean-up of step 6 removed them, no session is left.
 int FailOnLog(CSession& s, const PreviousSession& before) {
-  platform::MessageBox(Printf("Can't create the session log in folder: %s\n"
-                              "Please check that the folder exists and can be written.",
-                              s.m_strArchiveFolder),
-                       "Vorsk - Error", platform::MbIcon::Error);
+  const platform::FileFailure failure = platform::LastFileFailure();
+  std::string text = "Can't create the session log in folder: " + s.m_strArchiveFolder + "\n";
+  text += failure.nError != 0 ? platform::ErrorText(failure.nError) + "."
+                              : "Please check that the folder exists and can be written.";
+  platform::MessageBox(text, kErrorCaption, platform::MbIcon::Error);
   EndFailedRun(s);
   s.m_strArchiveFolder = before.archiveFolder;
   s.m_strSessionPrefix = before.prefix;
@@ -224,14 +238,30 @@ int FailOnLog(CSession& s, const PreviousSession& before) {
   return 1;
 }
 
-// Every track was made but the piece file is not there (the disk refused it): no session.
-int FailOnPiece(CSession& s, const std::string& piece) {
-  platform::MessageBox(Printf("Can't write file: %s.\nThe piece was not made.", piece),
-                       "Vorsk - Error", platform::MbIcon::Error);
+// A step failed, or the finished piece is not there: one message naming the file and the
+// cause where a file failed, else the step and its code; then no session is left.
+int FailOnPiece(CSession& s, const std::string& step, const std::string& piece) {
+  const platform::FileFailure failure = platform::LastFileFailure();
+  std::string text = "The piece was not made.\n";
+  if (failure.nError != 0) {
+    text += "File: " + failure.strPath + "\n" + platform::ErrorText(failure.nError) + ".";
+  } else if (!step.empty()) {
+    text += "Cause: " + step + ".";
+  } else {
+    text += "File: " + piece + " is missing.";
+  }
+  platform::MessageBox(text, kErrorCaption, platform::MbIcon::Error);
   EndFailedRun(s);
   DeleteSessionFiles(s);
   s.m_strSessionName.clear();
   return 1;
+}
+
+bool HasContent(const std::string& path) {
+  platform::FileHandle h = platform::OpenExisting(path);
+  const long long size = platform::FileSize(h);
+  platform::CloseFile(h);
+  return size > 0;
 }
 
 bool IsReadableFile(const std::string& path) {
@@ -254,6 +284,17 @@ int GenerationProgressRange(const COptionSet& options) {
   return range;
 }
 
+// The run's own files outside the session: the in-progress marker and the (by then empty)
+// scratch folder of the voice files go on every way out of Generate.
+class CRunFiles {
+ public:
+  ~CRunFiles() {
+    if (!m_strPrefix.empty()) ReleaseSession(m_strPrefix);
+    platform::ReleaseScratchFolder(theComposer.m_strTempDir);
+  }
+  std::string m_strPrefix;
+};
+
 }  // namespace
 
 int Generate(CSession& s) {
@@ -261,9 +302,10 @@ int Generate(CSession& s) {
   const COptionSet& options = s.Options();
 
   board.ShowManualSeries(view::kSeriesGenerating);
-  if (!EnoughDiskSpace(s)) return 1;
+  const std::string folder = s.ArchiveFolderForRun();
+  if (!EnoughDiskSpace(s, folder, theComposer.m_strTempDir)) return kGenerateStopped;
   ClearPlaybackDisplay(board);
-  if (!ArchivesPresent(s)) return 1;
+  if (!ArchivesIntact(s)) return kGenerateStopped;
 
   s.m_nPlaybackState = kStateGenerating;
   const PreviousSession before{s.m_strSessionName, s.m_strSessionPrefix, s.m_strArchiveFolder,
@@ -274,10 +316,17 @@ int Generate(CSession& s) {
   board.StartAnimation(view::Panel::Generation);
   const int range = GenerationProgressRange(options);
 
-  s.m_strSessionName = platform::FormatLocalTime(platform::Now(), kSessionNameFormat);
-  s.m_strArchiveFolder = s.ArchiveFolderForRun();
+  CRunFiles runFiles;
+  s.m_strArchiveFolder = folder;
   platform::MakeFolder(s.m_strArchiveFolder);
+  RemoveAbandonedSessions(s.m_strArchiveFolder);
+  platform::ClearFileFailure();
+  if (!ClaimSessionName(s.m_strArchiveFolder, s.m_strSessionName)) {
+    s.m_strSessionName.clear();
+    return FailOnLog(s, before);
+  }
   s.m_strSessionPrefix = s.m_strArchiveFolder + s.m_strSessionName;
+  runFiles.m_strPrefix = s.m_strSessionPrefix;
 
   board.SetProgressRange(view::kGenerationProgress, 0, range);
   board.SetProgressPos(view::kGenerationProgress, 0);
@@ -290,14 +339,17 @@ int Generate(CSession& s) {
       options.Harmony(), options.ForcePitch(), options.Tempo(), options.GenerateLength(),
       options.PCI(), options.Motive(), options.Hand(), options.PianoInt(), std::string());
   board.StepProgress(view::kGenerationProgress);
-  // Compose gives 1 without composing anything when it cannot create the log.
-  if (phrases == 1 && !platform::FileExists(s.m_strSessionPrefix + "log.txt")) return FailOnLog(s, before);
   s.m_nPhraseCount = phrases;
+  if (!HasContent(s.m_strSessionPrefix + "log.txt")) {
+    return FailOnPiece(s, "the session log could not be written", s.m_strSessionPrefix + "log.txt");
+  }
 
-  if (CTrackRun(s).Run() != 0) return 1;
+  CTrackRun run(s);
+  const StepEnd end = run.Run();
+  if (end == StepEnd::kCancelled) return kGenerateStopped;
 
   const std::string piece = s.m_strArchiveFolder + s.m_strSessionName + "Mix.wav";
-  if (!IsReadableFile(piece)) return FailOnPiece(s, piece);
+  if (end == StepEnd::kFailed || !IsReadableFile(piece)) return FailOnPiece(s, run.m_strFailedStep, piece);
   board.ShowControl(view::kGenerationProgress, false);
   board.StopAnimation(view::Panel::Generation);
   s.m_nPlaybackState = kStateIdle;
@@ -308,7 +360,7 @@ int Generate(CSession& s) {
     board.ShowControl(id, true);
   }
   board.ShowControl(view::kStopIndicator, true);
-  return 0;
+  return kGenerateOk;
 }
 
 int AbortGenerate(CSession& s) {

@@ -8,28 +8,40 @@
 // session's view, messages through platform::MessageBox, "close vk wait" through
 // platform::MciSendString.
 //
-// Results: 0 a piece was made (state idle, new session name, piece path = its "Mix.wav", both
-// session flags set, phrase count of the piece); 1 the run stopped early:
-//  - not enough disk space or a missing archive: a message, nothing else changed;
-//  - the session log cannot be created (archive folder missing or not writable): a message
-//    naming the folder, nothing rendered, the previous session's values kept where its files
-//    still exist and the session name empty where the clean-up had removed them;
-//  - the finished piece is missing: a message, the new session's files removed;
+// Before it changes anything the run checks the room in the session folder and in the
+// temporary folder (run_checks.h) and that every sample archive is there and whole. It then
+// removes what killed runs left in the session folder, claims a session name no other run
+// holds (session_runs.h) and keeps it marked as in progress until it returns.
+//
+// Results: kGenerateOk, a piece was made (state idle, new session name, piece path = its
+// "Mix.wav", both session flags set, phrase count of the piece); kGenerateStopped, the run
+// stopped early:
+//  - not enough disk space, or an archive missing or damaged: a message, nothing changed;
+//  - no session name or log can be claimed (archive folder missing, not writable or full): a
+//    message naming the folder and the cause, nothing rendered, the previous session's values
+//    kept where its files still exist and the session name empty where the clean-up had
+//    removed them;
+//  - a renderer, mix or copy failed (any result but 0 and -1, or a file that failed under it):
+//    one message naming the file and the cause (or the step and its code), the new session's
+//    files and the step's voice files removed, no session left;
 //  - cancelled (a renderer or the mixer returned -1 after STOP or EXIT set the cancel flags):
 //    no message, no session left (name empty, its files deleted), piece path unchanged.
-// A renderer or mix that fails with a positive code is not a failure of the run; only the
-// rhythm figure track's code is shown ("TF Error %d").
+// A track the catalog cannot make for these options (a positive renderer result with no file
+// failing, such as drum loops at tempo 90) is left out and the run goes on; the rhythm figure
+// track then shows its result ("TF Error %d"), the others stay silent, as they always did.
+// The scratch folder of the voice files and the in-progress marker go on every way out.
 //
 // Cancellation: the renderers and the mixer handle one pending message per chunk, bar or
 // event through platform::PumpOneMessage; the STOP and EXIT handlers (stop_generation.h) run
 // inside such a pump.
 #pragma once
 
+#include "session/run_checks.h"
+
 class CSession;
 
-// Free disk space the program folder must have: for a 5-minute piece and for any other length.
-inline constexpr unsigned long long kNeedMegabytesShort = 162;
-inline constexpr unsigned long long kNeedMegabytesLong = 486;
+inline constexpr int kGenerateOk = 0;
+inline constexpr int kGenerateStopped = 1;
 
 int Generate(CSession& session);
 // The common exit of a cancelled step: hides the progress bar and the STOP indicator, stops

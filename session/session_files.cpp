@@ -1,13 +1,19 @@
 #include "session/session_files.h"
 
+#include <cerrno>
+
 #include "platform/file_io.h"
 #include "platform/message_box.h"
+#include "session/session_runs.h"
 #include "session/session_state.h"
 
 namespace {
 
 constexpr const char* kSaveCaption = "Vorsk - Save Session";
 constexpr const char* kFileErrorCaption = "Vorsk - File Error";
+
+// Files of a run named without looking at the folder.
+constexpr const char* kRunFileNames[] = {"Mix.wav", "Piano.wav", "tmp.wav", "log.txt", kRunMarkerName};
 
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
@@ -22,15 +28,20 @@ bool KeepOnCleanUp(const std::string& path, bool bLogUnsaved) {
 int DeleteSessionFiles(CSession& session) {
   if (session.m_strSessionName.empty() || !session.m_bSessionUnsaved) return 0;
   const std::string& folder = session.m_strArchiveFolder;
-  for (const std::string& name : platform::ListFolder(folder, session.m_strSessionName)) {
-    const std::string path = folder + name;
-    if (KeepOnCleanUp(path, session.m_bLogUnsaved)) continue;
-    while (!platform::DeleteFile(path)) {
+  const auto remove = [&](const std::string& path) {
+    if (KeepOnCleanUp(path, session.m_bLogUnsaved)) return;
+    while (!platform::DeleteFile(path) && errno != ENOENT) {
       const int answer = platform::MessageBox(
           "Can't delete file: " + path + "\nbecause it's being used by another program.",
           kFileErrorCaption, platform::MbIcon::Exclamation, platform::MbButtons::RetryCancel);
       if (answer != platform::IDRETRY) break;
     }
+  };
+  // The files every run makes go by name, so a folder that may be written but not listed
+  // loses them too; the listing then finds whatever else carries the session's name.
+  for (const char* name : kRunFileNames) remove(folder + session.m_strSessionName + name);
+  for (const std::string& name : platform::ListFolder(folder, session.m_strSessionName)) {
+    remove(folder + name);
   }
   return 0;
 }

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "platform/message_pump.h"
 
 CTrackMixer theMixer;
@@ -101,41 +105,57 @@ double MixGain(const CTrackMixer::Peaks& peaks) {
 
 }  // namespace
 
-void CTrackMixer::CloseAll() {
-  platform::CloseAndClear(m_hOut);
-  platform::CloseAndClear(m_hIn1);
-  platform::CloseAndClear(m_hIn2);
-  platform::CloseAndClear(m_hSource);
+bool CTrackMixer::CloseAll() {
+  bool bClean = platform::CloseAndClear(m_hOut);
+  bClean = platform::CloseAndClear(m_hIn1) && bClean;
+  bClean = platform::CloseAndClear(m_hIn2) && bClean;
+  return platform::CloseAndClear(m_hSource) && bClean;
 }
+
+namespace {
+
+// Removes the mixer's scratch file; only a regular file is ever removed, so a scratch path
+// naming a device or a folder is left alone. True when no scratch file remains.
+bool RemoveScratch(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+  if (!S_ISREG(st.st_mode)) return true;
+  return platform::DeleteFile(path);
+}
+
+}  // namespace
 
 int CTrackMixer::MixTracks(const std::string& strOut, const std::string& strIn1,
                            const std::string& strIn2, const std::string& strScratch) {
   Peaks peaks;
-  const int nResult = AveragePass(strIn1, strIn2, strScratch, peaks);
-  if (nResult != 0) return nResult;
-
-  if (peaks.nLowIn == 0 && peaks.nHighIn == 0) {
-    // Both inputs silent: the averaged silence is the result, and scratch stays.
+  int nResult = AveragePass(strIn1, strIn2, strScratch, peaks);
+  if (nResult == kMixNoInput1 || nResult == kMixNoInput2 || nResult == kMixNoScratch) return nResult;
+  if (nResult == kMixOk && peaks.nLowIn == 0 && peaks.nHighIn == 0) {
+    // Both inputs silent: the averaged silence is the result.
     platform::DeleteFile(strOut);
-    return CopyWaveFile(strScratch, strOut) == 0 ? 0 : 8;
+    const int nCopied = CopyWaveFile(strScratch, strOut);
+    nResult = nCopied == kCopyOk ? kMixOk : nCopied == kCopyCancelled ? kMixCancelled : kMixSilentCopyFailed;
+  } else if (nResult == kMixOk) {
+    nResult = RestorePass(strOut, strScratch, MixGain(peaks));
   }
-  return RestorePass(strOut, strScratch, MixGain(peaks));
+  const bool bScratchGone = RemoveScratch(strScratch);
+  return nResult == kMixOk && !bScratchGone ? kMixScratchKept : nResult;
 }
 
 int CTrackMixer::AveragePass(const std::string& strIn1, const std::string& strIn2,
                              const std::string& strScratch, Peaks& peaks) {
   m_hIn1 = platform::OpenExisting(strIn1);
-  if (!platform::IsOpen(m_hIn1)) return Fail(1);
+  if (!platform::IsOpen(m_hIn1)) return Fail(kMixNoInput1);
   m_hIn2 = platform::OpenExisting(strIn2);
-  if (!platform::IsOpen(m_hIn2)) return Fail(2);
+  if (!platform::IsOpen(m_hIn2)) return Fail(kMixNoInput2);
   m_hOut = platform::CreateAlways(strScratch);
-  if (!platform::IsOpen(m_hOut)) return Fail(3);
+  if (!platform::IsOpen(m_hOut)) return Fail(kMixNoScratch);
 
   unsigned char block[kBlockBytes];
   unsigned char dropped[kBlockBytes];
-  if (platform::ReadFile(m_hIn1, block, kBlockBytes) < kBlockBytes) return Fail(4);
-  if (platform::ReadFile(m_hIn2, dropped, kBlockBytes) < kBlockBytes) return Fail(5);
-  if (platform::WriteFile(m_hOut, block, kBlockBytes) < kBlockBytes) return Fail(6);
+  if (platform::ReadFile(m_hIn1, block, kBlockBytes) < kBlockBytes) return Fail(kMixShortInput1);
+  if (platform::ReadFile(m_hIn2, dropped, kBlockBytes) < kBlockBytes) return Fail(kMixShortInput2);
+  if (platform::WriteFile(m_hOut, block, kBlockBytes) < kBlockBytes) return Fail(kMixScratchBlockShort);
 
   m_bAbort = 0;
   constexpr int kChunkPositions = kMixChunkBytes / 2;
@@ -148,7 +168,7 @@ int CTrackMixer::AveragePass(const std::string& strIn1, const std::string& strIn
 
   for (;;) {
     platform::PumpOneMessage();
-    if (m_bAbort) return Fail(-1);
+    if (m_bAbort) return Fail(kMixCancelled);
     const int nRead1 = platform::ReadFile(m_hIn1, pA, kMixChunkBytes);
     const int n = platform::ReadFile(m_hIn2, pB, kMixChunkBytes);
     if (n == 0) break;
@@ -160,21 +180,21 @@ int CTrackMixer::AveragePass(const std::string& strIn1, const std::string& strIn
     if (n & 1) pBytesB[n] = 0;
 
     AverageSamples(pA, pB, pOut, nTouched / 2, peaks);
-    if (platform::WriteFile(m_hOut, pOut, n) < n) return Fail(99);
+    if (platform::WriteFile(m_hOut, pOut, n) < n) return Fail(kMixShortWrite);
   }
-  CloseAll();
-  return 0;
+  // A read that failed on the way counts as a scratch file not made whole.
+  return CloseAll() ? kMixOk : kMixShortWrite;
 }
 
 int CTrackMixer::RestorePass(const std::string& strOut, const std::string& strScratch,
                              double dGain) {
   m_hIn1 = platform::OpenExisting(strScratch);
-  if (!platform::IsOpen(m_hIn1)) return Fail(9);
+  if (!platform::IsOpen(m_hIn1)) return Fail(kMixScratchNotReopened);
   m_hOut = platform::CreateAlways(strOut);
-  if (!platform::IsOpen(m_hOut)) return Fail(10);
+  if (!platform::IsOpen(m_hOut)) return Fail(kMixNoOutput);
   unsigned char block[kBlockBytes];
-  if (platform::ReadFile(m_hIn1, block, kBlockBytes) < kBlockBytes) return Fail(11);
-  if (platform::WriteFile(m_hOut, block, kBlockBytes) < kBlockBytes) return Fail(12);
+  if (platform::ReadFile(m_hIn1, block, kBlockBytes) < kBlockBytes) return Fail(kMixShortScratch);
+  if (platform::WriteFile(m_hOut, block, kBlockBytes) < kBlockBytes) return Fail(kMixOutputBlockShort);
 
   constexpr int kChunkPositions = kMixChunkBytes / 2;
   constexpr int kSampleValues = 65536;
@@ -184,33 +204,28 @@ int CTrackMixer::RestorePass(const std::string& strOut, const std::string& strSc
   FillGainTable(pTable, dGain);
   for (;;) {
     platform::PumpOneMessage();
-    if (m_bAbort) {
-      CloseAll();
-      platform::DeleteFile(strScratch);
-      return -1;
-    }
+    if (m_bAbort) return Fail(kMixCancelled);
     const int n = platform::ReadFile(m_hIn1, p, kMixChunkBytes);
     if (n == 0) break;
     if (n & 1) reinterpret_cast<unsigned char*>(p)[n] = 0;  // the missing high byte
     const int nPositions = (n + 1) / 2;
     for (int k = 0; k < nPositions; ++k) p[k] = pTable[static_cast<uint16_t>(p[k])];
-    if (platform::WriteFile(m_hOut, p, n) < n) return Fail(99);
+    if (platform::WriteFile(m_hOut, p, n) < n) return Fail(kMixShortWrite);
   }
-  CloseAll();
-  return platform::DeleteFile(strScratch) ? 0 : 1;
+  return CloseAll() ? kMixOk : kMixShortWrite;
 }
 
 int CTrackMixer::CopyWaveFile(const std::string& strSource, const std::string& strDest) {
   m_hSource = platform::OpenExisting(strSource);
-  if (!platform::IsOpen(m_hSource)) return Fail(1);
+  if (!platform::IsOpen(m_hSource)) return Fail(kCopyNoSource);
   m_hOut = platform::CreateAlways(strDest);
-  if (!platform::IsOpen(m_hOut)) return Fail(2);
+  if (!platform::IsOpen(m_hOut)) return Fail(kCopyNoDestination);
   const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCopyChunkBytes);
   for (;;) {
     platform::PumpOneMessage();
-    if (m_bAbort) return Fail(-1);
+    if (m_bAbort) return Fail(kCopyCancelled);
     const int n = platform::ReadFile(m_hSource, buffer.get(), kCopyChunkBytes);
-    if (n == 0) return Fail(0);
-    if (platform::WriteFile(m_hOut, buffer.get(), n) < n) return Fail(99);
+    if (n == 0) return CloseAll() ? kCopyOk : kCopyShortWrite;
+    if (platform::WriteFile(m_hOut, buffer.get(), n) < n) return Fail(kCopyShortWrite);
   }
 }

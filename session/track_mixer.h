@@ -11,14 +11,14 @@
 //   reach the peaks of the inputs, and deletes scratch. The first 104 bytes of in1 (header and
 //   lead-in) are copied unchanged; those of in2 are dropped. The result is as long as in2; an
 //   in1 that ends first contributes zeros. out may name the same file as in1: in1 is closed
-//   before out is created. When both inputs are entirely silent, out becomes a copy of scratch
-//   and scratch stays on disk.
-//   Results: -1 cancelled (pass 1: scratch left on disk, out untouched; pass 2: scratch deleted),
-//   0 done, 1 in1 not opened or (after pass 2) scratch not deleted, 2 in2 not opened,
+//   before out is created. When both inputs are entirely silent, out becomes a copy of scratch.
+//   Results (constants below): -1 cancelled, 0 done, 1 in1 not opened, 2 in2 not opened,
 //   3 scratch not created, 4 / 5 in1 / in2 shorter than 104 bytes, 6 block not written to
-//   scratch, 8 silent inputs and the copy to out failed, 9 scratch not reopened, 10 out not
-//   created, 11 scratch shorter than 104 bytes, 12 block not written to out, 99 a chunk written
-//   short. A failure in pass 1 leaves out as it was.
+//   scratch, 7 done but scratch not deleted, 8 silent inputs and the copy to out failed,
+//   9 scratch not reopened, 10 out not created, 11 scratch shorter than 104 bytes, 12 block not
+//   written to out, 99 a chunk written short. A failure in pass 1 leaves out as it was; every
+//   exit after scratch was created removes it (only ever a regular file). The file and the
+//   cause of a failure are in platform::LastFileFailure.
 //   Gain of pass 2: the smaller of |low of inputs| / |low of average| and |high of inputs| /
 //   |high of average| (the second when equal); a ratio whose denominator is 0 is left out, and
 //   with both left out the gain is 1. Each sample becomes trunc(s x gain), stored in 16 bits.
@@ -28,7 +28,8 @@
 //
 // CopyWaveFile(source, destination): copies in 256 000-byte chunks.
 //   Results: 0 done, 1 source not opened, 2 destination not created, -1 cancelled (the
-//   destination keeps what was written; m_bAbort stays set), 99 a chunk written short.
+//   destination keeps what was written; m_bAbort stays set), 99 a chunk written short or the
+//   destination not stored whole.
 //   It only reads m_bAbort, so a copy started with the flag set returns -1 before reading.
 //
 // Handle ownership. The four handle fields hold the files of the running call and are 0
@@ -45,6 +46,29 @@
 
 class CTrackMixer {
  public:
+  // Results of MixTracks; each value has one meaning.
+  static constexpr int kMixCancelled = -1;
+  static constexpr int kMixOk = 0;
+  static constexpr int kMixNoInput1 = 1;
+  static constexpr int kMixNoInput2 = 2;
+  static constexpr int kMixNoScratch = 3;
+  static constexpr int kMixShortInput1 = 4;
+  static constexpr int kMixShortInput2 = 5;
+  static constexpr int kMixScratchBlockShort = 6;
+  static constexpr int kMixScratchKept = 7;
+  static constexpr int kMixSilentCopyFailed = 8;
+  static constexpr int kMixScratchNotReopened = 9;
+  static constexpr int kMixNoOutput = 10;
+  static constexpr int kMixShortScratch = 11;
+  static constexpr int kMixOutputBlockShort = 12;
+  static constexpr int kMixShortWrite = 99;
+  // Results of CopyWaveFile.
+  static constexpr int kCopyCancelled = -1;
+  static constexpr int kCopyOk = 0;
+  static constexpr int kCopyNoSource = 1;
+  static constexpr int kCopyNoDestination = 2;
+  static constexpr int kCopyShortWrite = 99;
+
   // Bytes at the start of every input copied unchanged: the 44-byte header and 30 samples of
   // lead-in silence.
   static constexpr int kBlockBytes = 104;
@@ -75,7 +99,8 @@ class CTrackMixer {
   int AveragePass(const std::string& strIn1, const std::string& strIn2,
                   const std::string& strScratch, Peaks& peaks);
   int RestorePass(const std::string& strOut, const std::string& strScratch, double dGain);
-  void CloseAll();
+  // Closes every field still open; false when one of them had a failed read or write.
+  bool CloseAll();
   // Every exit closes the files still held in the handle fields; a failure then returns its code.
   int Fail(int code) {
     CloseAll();

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -62,6 +63,9 @@ class ProgramFolder {
     return result;
   }
 
+  // Starts the program with the given file actions.
+  pid_t StartWith(const Lines& args, posix_spawn_file_actions_t* actions) const { return Spawn(args, actions); }
+
   // Starts the program with its standard error on a pipe (read end in *errFd).
   pid_t Start(const Lines& args, int* errFd) const {
     int fds[2];
@@ -89,6 +93,8 @@ class ProgramFolder {
 
   fixtures::ScratchDir dir;
   fixtures::ScratchDir temp;
+  // A command the program is started through ("setpriv", "--reuid=nobody", ...), if any.
+  Lines wrapper;
 
  private:
   pid_t Spawn(const Lines& args, posix_spawn_file_actions_t* actions) const {
@@ -100,15 +106,14 @@ class ProgramFolder {
     std::vector<char*> envp, argv;
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::string program = Program();
-    std::string command = "generate";
-    argv.push_back(program.data());
-    argv.push_back(command.data());
-    std::vector<std::string> copies(args);
+    std::vector<std::string> copies(wrapper);
+    copies.push_back(Program());
+    copies.push_back("generate");
+    copies.insert(copies.end(), args.begin(), args.end());
     for (std::string& a : copies) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), actions, nullptr, argv.data(), envp.data()) != 0) return -1;
+    if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), envp.data()) != 0) return -1;
     return pid;
   }
 };
@@ -132,7 +137,8 @@ TEST(GenerateCli, UsageErrorsExitWithTwo) {
   ProgramFolder program;
   for (const Lines& args : {Lines{"--hand", "X"}, Lines{"--bogus"}, Lines{"--out"},
                             Lines{"--out", ""}, Lines{"--log-prefix", "/tmp/x"},
-                            Lines{"--session-id", "abc"}, Lines{"--length", "0"}}) {
+                            Lines{"--session-id", "abc"}, Lines{"--length", "0"},
+                            Lines{"--out", "-h"}}) {
     const auto result = program.Run(args);
     EXPECT_EQ(result.status, 2) << args[0];
     EXPECT_FALSE(result.err.empty()) << args[0];
@@ -218,15 +224,33 @@ TEST(GenerateCli, OutFolderThatCannotBeMadeFails) {
   args.insert(args.end(), {"--out", program.Program() + "/inside"});  // below a plain file
   const auto result = program.Run(args);
   EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.err.find("cannot create the folder"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("cannot use the folder"), std::string::npos) << result.err;
 }
 
-class GenerateCliInterrupt : public ::testing::TestWithParam<const char*> {};
+struct InterruptCase {
+  int signal;
+  int status;
+  const char* progress;
+  const char* name;
+  bool bWriteOnlyOut = false;  // run as nobody into a folder it may write but not list
+};
 
-// Ctrl-C while a 15-minute piece is being made, once the given progress line has appeared.
-TEST_P(GenerateCliInterrupt, CtrlCCancelsAndLeavesNoFile) {
+class GenerateCliInterrupt : public ::testing::TestWithParam<InterruptCase> {};
+
+// A cancelling signal while a 15-minute piece is being made, once the given progress line has
+// appeared: the STOP path, exit 128 + the signal, nothing left behind.
+TEST_P(GenerateCliInterrupt, SignalCancelsAndLeavesNoFile) {
   ProgramFolder program;
   const std::string out = program.dir.File("out");
+  if (GetParam().bWriteOnlyOut) {
+    ASSERT_EQ(::chmod(program.dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(program.temp.Path().c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(fixtures::SharedMarkerArchives().c_str(), 0755), 0);  // archives readable
+    ASSERT_TRUE(platform::MakeFolder(out));
+    ASSERT_EQ(::chown(out.c_str(), fixtures::kNobodyUid, fixtures::kNogroupGid), 0);
+    ASSERT_EQ(::chmod(out.c_str(), 0300), 0);
+    program.wrapper = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+  }
   int errFd = -1;
   const pid_t pid = program.Start({"--length", "15", "--hand", "F", "--rhythm", "D", "--out", out}, &errFd);
   ASSERT_GT(pid, 0);
@@ -235,24 +259,125 @@ TEST_P(GenerateCliInterrupt, CtrlCCancelsAndLeavesNoFile) {
   char buffer[256];
   for (ssize_t n; (n = ::read(errFd, buffer, sizeof buffer)) > 0;) {
     err.append(buffer, static_cast<size_t>(n));
-    if (!sent && err.find(GetParam()) != std::string::npos) {
-      ::kill(pid, SIGINT);
+    if (!sent && err.find(GetParam().progress) != std::string::npos) {
+      ::kill(pid, GetParam().signal);
       sent = true;
     }
   }
   ::close(errFd);
   ASSERT_TRUE(sent) << err;
-  EXPECT_EQ(ProgramFolder::Wait(pid), 130) << err;
+  EXPECT_EQ(ProgramFolder::Wait(pid), GetParam().status) << err;
   EXPECT_NE(err.find("cancelled"), std::string::npos) << err;
   EXPECT_TRUE(platform::ListFolder(out, "").empty()) << platform::ListFolder(out, "").front();
   EXPECT_TRUE(program.TempFiles().empty()) << program.TempFiles().front();
 }
 
 // Step 2 is the composition (the piano track is rendered next), step 6 the accompaniment track.
-INSTANTIATE_TEST_SUITE_P(ProgressPoints, GenerateCliInterrupt,
-                         ::testing::Values("progress 2/19\n", "progress 6/19\n"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           return std::string(info.param[9] == '2' ? "AfterStep2" : "AfterStep6");
-                         });
+INSTANTIATE_TEST_SUITE_P(Signals, GenerateCliInterrupt,
+                         ::testing::Values(InterruptCase{SIGINT, 130, "progress 2/19\n", "CtrlCAfterStep2"},
+                                           InterruptCase{SIGINT, 130, "progress 6/19\n", "CtrlCAfterStep6"},
+                                           InterruptCase{SIGTERM, 143, "progress 6/19\n", "TermAfterStep6"},
+                                           InterruptCase{SIGHUP, 129, "progress 2/19\n", "HangUpAfterStep2"},
+                                           InterruptCase{SIGINT, 130, "progress 6/19\n", "CtrlCInWriteOnlyFolder", true}),
+                         [](const ::testing::TestParamInfo<InterruptCase>& info) { return std::string(info.param.name); });
+
+// Killed outright, a run leaves its marked session and its scratch folder named with its
+// process id; the next run removes both and keeps its own piece.
+TEST(GenerateCli, NextRunRemovesWhatAKilledRunLeft) {
+  ProgramFolder program;
+  const std::string out = program.dir.File("out");
+  int errFd = -1;
+  const pid_t pid = program.Start({"--length", "15", "--hand", "F", "--rhythm", "D", "--out", out}, &errFd);
+  ASSERT_GT(pid, 0);
+  std::string err;
+  char buffer[256];
+  for (ssize_t n; err.find("progress 6/19\n") == std::string::npos && (n = ::read(errFd, buffer, sizeof buffer)) > 0;)
+    err.append(buffer, static_cast<size_t>(n));
+  ::kill(pid, SIGKILL);
+  ::close(errFd);
+  ProgramFolder::Wait(pid);
+  const Lines left = platform::ListFolder(out, "");
+  ASSERT_FALSE(left.empty());
+  EXPECT_NE(std::find_if(left.begin(), left.end(), [](const std::string& n) { return n.find("running.pid") != std::string::npos; }),
+            left.end());
+  ASSERT_EQ(program.TempFiles().size(), 1u);
+  EXPECT_EQ(program.TempFiles()[0].rfind("vorsk-" + std::to_string(pid) + "-", 0), 0u) << program.TempFiles()[0];
+
+  Lines args = kShortPiece;
+  args.insert(args.end(), {"--out", out});
+  const auto result = program.Run(args);
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::string session = fs::path(Fields(result.out)["Mix"]).filename().string().substr(0, 14);
+  EXPECT_EQ(platform::ListFolder(out, ""), (Lines{session + "Mix.wav", session + "Piano.wav", session + "log.txt"}));
+  EXPECT_TRUE(program.TempFiles().empty()) << program.TempFiles().front();
+}
+
+// Folders no run can use: a clear message and exit 1, never a crash; the user's own
+// permissions bind (run as nobody), and a read-only mount refuses even root.
+TEST(GenerateCli, OutFoldersThatCannotBeUsedFailWithTheCause) {
+  ProgramFolder program;
+  ASSERT_EQ(::chmod(program.dir.Path().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(program.temp.Path().c_str(), 0777), 0);
+  const std::string loop = program.dir.File("loop");
+  ASSERT_EQ(::symlink(loop.c_str(), loop.c_str()), 0);
+  const std::string locked = program.dir.File("locked");
+  ASSERT_TRUE(platform::MakeFolder(locked));
+  ASSERT_EQ(::chmod(locked.c_str(), 0700), 0);  // root's own: nobody may not enter
+  std::string longPath = program.dir.Path();
+  while (longPath.size() < 5000) longPath += "/abcdefghijklmnopqrstuvwxyz0123456789";
+  const std::string readOnly = program.dir.File("ro");
+  fixtures::TmpfsMount mount(readOnly, 64, /*bReadOnly=*/true);
+
+  struct Case {
+    std::string out;
+    bool bAsNobody;
+    const char* cause;
+  };
+  const Case cases[] = {{longPath, false, "File name too long"},
+                        {loop + "/x", false, "Too many levels of symbolic links"},
+                        {locked + "/x", true, "Permission denied"},
+                        {locked, true, "Permission denied"},
+                        {readOnly, false, "Read-only file system"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.out.substr(0, 200));
+    if (c.out == readOnly && !mount.Mounted()) continue;
+    program.wrapper.clear();
+    if (c.bAsNobody) program.wrapper = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+    Lines args = kShortPiece;
+    args.insert(args.end(), {"--out", c.out});
+    const auto result = program.Run(args);
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_NE(result.err.find(c.cause), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(c.out), std::string::npos) << "the whole path is named";
+    EXPECT_TRUE(result.out.empty());
+  }
+}
+
+// Standard output that cannot be written: the paths never reach the user, so the piece is
+// not kept. A temporary folder too small for the voice files is refused before anything is
+// written (the same failure in the middle of a run is a session test).
+TEST(GenerateCli, UnwritableOutputOrFullTemporaryFolderKeepsNothing) {
+  ProgramFolder program;
+  const std::string out = program.dir.File("out");
+  Lines args = kShortPiece;
+  args.insert(args.end(), {"--out", out});
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const pid_t pid = program.StartWith(args, &actions);
+  posix_spawn_file_actions_destroy(&actions);
+  EXPECT_EQ(ProgramFolder::Wait(pid), 1);
+  EXPECT_EQ(platform::ListFolder(out, ""), Lines{});
+
+  fixtures::TmpfsMount mount(program.temp.Path(), 4096);  // 4 MB; the voice files need 17
+  if (!mount.Mounted()) GTEST_SKIP() << mount.Reason();
+  const auto result = program.Run({"--length", "1", "--hand", "F", "--rhythm", "D", "--out", out});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("Free: 4 MB\nNeed: 17 MB\nFolder: " + program.temp.Path() + "/"), std::string::npos)
+      << result.err;
+  EXPECT_EQ(platform::ListFolder(out, ""), Lines{});
+  EXPECT_TRUE(program.TempFiles().empty());
+}
 
 }  // namespace

@@ -84,10 +84,11 @@ TEST(WaveFormat, HeaderBytesAtTempo60And90) {
   platform::CloseAndClear(h);
   const auto bytes = fixtures::ReadAll(dir.File("b.wav"));
   ASSERT_EQ(bytes.size(), 44u);
-  EXPECT_EQ(HeaderDataSize(dir.File("b.wav")), 1940341u);
-  EXPECT_EQ(bytes[4] | (bytes[5] << 8) | (bytes[6] << 16) | (bytes[7] << 24), 1940341 + 36);
+  EXPECT_EQ(HeaderDataSize(dir.File("b.wav")), 1940340u);  // 1 940 341 lowered to whole samples
+  EXPECT_EQ(bytes[4] | (bytes[5] << 8) | (bytes[6] << 16) | (bytes[7] << 24), 1940340 + 36);
 
   EXPECT_EQ(catalog.WriteWaveHeader(dir.File("missing/c.wav"), 8, 60), platform::kInvalidHandle);
+  EXPECT_EQ(catalog.WriteWaveHeader("/dev/full", 8, 60), platform::kInvalidHandle);  // header not stored
 }
 
 TEST(WaveFormat, CopyRangeCopiesTheRangeAndReportsShortInput) {

@@ -139,10 +139,12 @@ TEST(GeneratePipeline, TooLittleDiskSpaceStopsBeforeAnythingChanges) {
   };
   rig.options.SetGenerateLength("5");
   EXPECT_EQ(rig.Generate(), 1);
-  EXPECT_EQ(askedFor, rig.programDir.Path());
+  EXPECT_EQ(askedFor, rig.ArchiveFolder());  // the folder the session goes to
   EXPECT_EQ(rig.events, (Events{"series 3", "box Vorsk - Not enough space on disk"}));
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
-  EXPECT_EQ(rig.boxes.shown[0].text, "Not enough space on disk.\nFree: 161 MB\nNeed: 162 MB");
+  // Every track of a 5-minute piece: a little more than the floor of 162 MB.
+  EXPECT_EQ(rig.boxes.shown[0].text,
+            "Not enough space on disk.\nFree: 161 MB\nNeed: 164 MB\nFolder: " + rig.ArchiveFolder());
   EXPECT_EQ(rig.boxes.shown[0].icon, platform::MbIcon::Error);
   EXPECT_EQ(rig.session.m_strSessionName, "061122_153000_");
   EXPECT_EQ(rig.session.m_strPiecePath, "/old/061122_153000_Mix.wav");
@@ -152,7 +154,8 @@ TEST(GeneratePipeline, TooLittleDiskSpaceStopsBeforeAnythingChanges) {
   reported = 485;
   EXPECT_EQ(rig.Generate(), 1);
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
-  EXPECT_EQ(rig.boxes.shown[0].text, "Not enough space on disk.\nFree: 485 MB\nNeed: 486 MB");
+  EXPECT_EQ(rig.boxes.shown[0].text,
+            "Not enough space on disk.\nFree: 485 MB\nNeed: 486 MB\nFolder: " + rig.ArchiveFolder());
 
   // A report of 0 MB lets the run start (as a failed query does: the rig's default).
   rig.options.SetGenerateLength("1");
@@ -165,7 +168,7 @@ TEST(GeneratePipeline, FreeSpaceEqualToTheNeedIsEnough) {
   Rig rig;
   rig.Tracks("R", "", "");
   rig.session.m_diskFree = [](const std::string&, unsigned long long& mb) {
-    mb = 486;  // the need of any length but "5"
+    mb = 28;  // what a 1-minute piano piece needs in the session and temporary folders together
     return true;
   };
   EXPECT_EQ(rig.Generate(), 0);
@@ -220,31 +223,33 @@ TEST(GeneratePipeline, RhythmFigureFailureIsShownAndTheRunCompletes) {
   EXPECT_TRUE(rig.TempFiles().empty());
 }
 
-TEST(GeneratePipeline, OnlyTheRhythmFigureTrackReportsItsFailure) {
+// Any other track that fails ends the run with the file and the cause, and leaves nothing.
+TEST(GeneratePipeline, OtherTrackFailuresEndTheRunWithTheCause) {
   Rig rig;
   rig.Tracks("F", "", "");
   // Data1.dat goes away while the accompaniment is rendered: the chord track cannot open it.
   const std::string data1 = rig.programDir.File("Data1.dat");
   ASSERT_EQ(rig.Generate([&](int) {
     if (gentest::CurrentTrack() == "TA") ::unlink(data1.c_str());
-  }), 0);
-  EXPECT_TRUE(rig.boxes.shown.empty());
-  EXPECT_EQ(rig.board.ProgressPos(1052), 13);  // the failed track's steps are taken all the same
-  EXPECT_TRUE(platform::FileExists(rig.session.m_strPiecePath));
+  }), 1);
+  ASSERT_EQ(rig.boxes.shown.size(), 1u);
+  EXPECT_EQ(rig.boxes.shown[0].text, "The piece was not made.\nFile: " + data1 + "\nNo such file or directory.");
+  EXPECT_EQ(rig.session.m_strSessionName, "");
+  EXPECT_EQ(rig.ArchiveFiles(), std::vector<std::string>{});
   EXPECT_TRUE(rig.TempFiles().empty());
 }
 
 // In a piece mix the piece so far is the first input and the new track the second: the piece
 // keeps the piano track's first 104 bytes and takes the length of the tracks mixed into it,
-// which differs from the piano track's (its lead-in and tail of 469 and 531 ms against two
-// eighths).
+// which every track file has in common: the size its header announces (the piano track's
+// lead-in and tail of 469 and 531 ms are two bytes short of two eighths and zero-filled).
 TEST(GeneratePipeline, PieceMixKeepsThePieceStartAndFollowsTheNewTrack) {
   Rig rig;
   rig.Tracks("R", "D", "");
   ASSERT_EQ(rig.Generate(), 0);
   const auto piano = fixtures::ReadAll(rig.session.m_strSessionPrefix + "Piano.wav");
   const auto mix = fixtures::ReadAll(rig.session.m_strPiecePath);
-  ASSERT_NE(piano.size(), mix.size());
+  EXPECT_EQ(piano.size(), mix.size());
   EXPECT_EQ(mix.size(), 44u + 16u * 352800u + 2u * 44100u);
   ASSERT_TRUE(piano.size() >= 104 && mix.size() >= 104);
   EXPECT_TRUE(std::equal(piano.begin(), piano.begin() + 104, mix.begin()));
@@ -364,9 +369,8 @@ TEST(GeneratePipeline, MissingPieceAtTheEndIsAFailure) {
     if (k == 1) ::mkdir((rig.session.m_strSessionPrefix + "Mix.wav").c_str(), 0755);
   }), 1);
   ASSERT_FALSE(rig.boxes.shown.empty());
-  EXPECT_EQ(rig.boxes.shown[0].text,
-            "Can't write file: " + rig.ArchiveFolder() + rig.SessionNameNow() +
-                "Mix.wav.\nThe piece was not made.");
+  EXPECT_EQ(rig.boxes.shown[0].text, "The piece was not made.\nFile: " + rig.ArchiveFolder() +
+                                         rig.SessionNameNow() + "Mix.wav\nIs a directory.");
   EXPECT_EQ(rig.boxes.shown[0].caption, "Vorsk - Error");
   EXPECT_EQ(rig.session.m_strSessionName, "");
   EXPECT_EQ(rig.session.m_strPiecePath, "");

@@ -103,14 +103,13 @@ TEST_F(MixTracksTest, LowOfPositiveAveragesIsTheSmallestAverage) {
   EXPECT_EQ(MixedSamples(out), expected);
 }
 
-TEST_F(MixTracksTest, SilentInputsGiveACopyOfTheScratchFile) {
+TEST_F(MixTracksTest, SilentInputsGiveTheAveragedSilenceAndNoScratchIsLeft) {
   WriteWave(in1, 5, std::vector<int>(40000, 0));
   WriteWave(in2, 6, std::vector<int>(35000, 0));
   fixtures::WriteAll(out, std::vector<unsigned char>(300000, 0x55));
   ASSERT_EQ(Mix(), 0);
-  ASSERT_TRUE(platform::FileExists(tmp));
+  EXPECT_FALSE(platform::FileExists(tmp));
   const auto bytes = fixtures::ReadAll(out);
-  EXPECT_EQ(bytes, fixtures::ReadAll(tmp));
   EXPECT_EQ(bytes.size(), 104u + 70000u);
   EXPECT_EQ(Head(out), Block(5));
   EXPECT_EQ(MixedSamples(out), std::vector<int>(35000, 0));
@@ -162,8 +161,9 @@ TEST_F(MixTracksTest, OutputMayReplaceTheFirstInput) {
   WriteWave(in1, 7, std::vector<int>(100, 0));
   WriteWave(in2, 8, std::vector<int>(80, 0));
   ASSERT_EQ(theMixer.MixTracks(in1, in1, in2, tmp), 0);
-  EXPECT_EQ(fixtures::ReadAll(in1), fixtures::ReadAll(tmp));
+  EXPECT_EQ(Head(in1), Block(7));
   EXPECT_EQ(fixtures::ReadAll(in1).size(), 104u + 160u);
+  EXPECT_FALSE(platform::FileExists(tmp));
 }
 
 // Odd lengths in the second chunk, after a full chunk has left nonzero high bytes in every

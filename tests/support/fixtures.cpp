@@ -1,11 +1,16 @@
 #include "support/fixtures.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +37,42 @@ ScratchDir::~ScratchDir() {
   std::error_code ec;
   fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(m_path, ec);
+}
+
+TmpfsMount::TmpfsMount(const std::string& folder, long sizeKb, bool bReadOnly) : m_folder(folder) {
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  const std::string options = "size=" + std::to_string(sizeKb) + "k,mode=0777";
+  const unsigned long flags = bReadOnly ? MS_RDONLY : 0;
+  if (::mount("tmpfs", folder.c_str(), "tmpfs", flags, options.c_str()) == 0) {
+    m_bMounted = true;
+  } else {
+    m_reason = "mounting a tmpfs is not allowed here (" + std::string(std::strerror(errno)) + ")";
+  }
+}
+
+bool TmpfsMount::MakeReadOnly() {
+  return m_bMounted && ::mount("tmpfs", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+TmpfsMount::~TmpfsMount() {
+  if (m_bMounted) ::umount2(m_folder.c_str(), MNT_DETACH);
+}
+
+int RunAsNobody(const std::function<int()>& body) {
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(kNogroupGid, kNogroupGid, kNogroupGid) != 0 ||
+        ::setresuid(kNobodyUid, kNobodyUid, kNobodyUid) != 0) {
+      ::_exit(255);
+    }
+    ::_exit(body());
+  }
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 255) return -1;
+  return WEXITSTATUS(status);
 }
 
 uint16_t MarkerSample(int entryIndex, int sampleIndex) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,34 @@ class ScratchDir {
  private:
   std::string m_path;
 };
+
+// A real file system for the life of the object: a tmpfs of sizeKb mounted on folder (made
+// when missing), read-only when bReadOnly. It is unmounted (lazily, so even a busy mount goes)
+// when the object goes, also when the test fails. Mounted() is false when this process may not
+// mount; Reason() then says why, for GTEST_SKIP. Declare it after the ScratchDir that holds
+// folder, so that it goes first.
+class TmpfsMount {
+ public:
+  TmpfsMount(const std::string& folder, long sizeKb, bool bReadOnly = false);
+  ~TmpfsMount();
+  TmpfsMount(const TmpfsMount&) = delete;
+  TmpfsMount& operator=(const TmpfsMount&) = delete;
+  bool Mounted() const { return m_bMounted; }
+  const std::string& Reason() const { return m_reason; }
+  // Makes the mounted file system read-only from now on (what it holds stays).
+  bool MakeReadOnly();
+
+ private:
+  std::string m_folder, m_reason;
+  bool m_bMounted = false;
+};
+
+// Runs body in a child process as user nobody (group nogroup, no supplementary groups), so
+// that permissions bind even when the tests run as root, and returns its exit status (body's
+// result). -1 when the child could not switch users or did not exit normally.
+int RunAsNobody(const std::function<int()>& body);
+// The uid and gid RunAsNobody switches to, for chown'ing fixtures.
+constexpr unsigned kNobodyUid = 65534, kNogroupGid = 65534;
 
 // Marker archives: sample k of entry i (i >= 1) of a group holds MarkerSample(i, k); every
 // "AA_silence.wav" entry is zeros. So any 16-bit value in a rendered track tells which entry
