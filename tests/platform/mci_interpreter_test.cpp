@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -175,6 +177,63 @@ TEST_F(MciInterpreter, TimersTickAtTheirPeriodUntilKilledAndNeverPileUp) {
 }  // namespace
 
 namespace {
+
+// A sound output whose voices end as the test says, from "another thread" (the test itself).
+class ScriptedBackend : public platform::IAudioBackend {
+ public:
+  class Voice : public platform::IAudioVoice {
+   public:
+    void Start() override { state = platform::VoiceState::Playing; }
+    void Stop() override { state = platform::VoiceState::Stopped; }
+    void Seek(long long) override {}
+    long long Position() const override { return 0; }
+    platform::VoiceState State() const override { return state; }
+    platform::VoiceState state = platform::VoiceState::Stopped;
+    std::function<void()> onEnd;
+  };
+  std::unique_ptr<platform::IAudioVoice> CreateVoice(std::unique_ptr<platform::CWaveSource>,
+                                                     std::function<void()> onEnd) override {
+    auto voice = std::make_unique<Voice>();
+    voice->onEnd = std::move(onEnd);
+    last = voice.get();
+    return voice;
+  }
+  // The voice reports an end with the given state, as the audio thread would.
+  void End(platform::VoiceState state) {
+    last->state = state;
+    last->onEnd();
+  }
+  Voice* last = nullptr;
+};
+
+TEST(MciNotifications, ReportAFailureAndNeverAnEndThatALaterCommandOvertook) {
+  fixtures::ScratchDir dir;
+  fixtures::WriteAll(dir.File("Mix.wav"), fixtures::WaveBytes(44100, 1, 16, 441));
+  platform::CVirtualClock clock;
+  RecordingHandler handler(clock);
+  ScriptedBackend backend;
+  platform::CMciInterpreter mci(backend);
+  auto send = [&mci](const std::string& command) { return mci.Send(command, nullptr, 0, nullptr); };
+  platform::UiQueue().Clear();
+  ASSERT_EQ(send("open \"" + dir.File("Mix.wav") + "\" alias vk"), platform::kMciOk);
+  send("play vk notify");
+  backend.End(platform::VoiceState::Failed);
+  platform::UiQueue().DispatchAll(handler);
+  // The end is reported, but a stop comes before the UI thread looks: only the stop counts.
+  send("play vk notify");
+  backend.End(platform::VoiceState::Ended);
+  send("stop vk wait");
+  platform::UiQueue().DispatchAll(handler);
+  // An end that reaches the UI thread after the alias was closed and opened again is dropped.
+  send("play vk notify");
+  backend.End(platform::VoiceState::Ended);
+  send("close vk");
+  ASSERT_EQ(send("open \"" + dir.File("Mix.wav") + "\" alias vk"), platform::kMciOk);
+  send("play vk notify");
+  platform::UiQueue().DispatchAll(handler);
+  EXPECT_EQ(handler.events,
+            (std::vector<std::string>{"0 notify 8 vk", "0 notify 4 vk", "0 notify 4 vk"}));
+}
 
 TEST(UiQueuePump, DispatchesOneMessagePerPumpAndPollsOnlyDueTimers) {
   platform::CVirtualClock clock;
