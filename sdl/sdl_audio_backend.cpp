@@ -87,7 +87,8 @@ struct CSdlAudioBackend::Core {
         if (room == 0) return;
         const int bytes = static_cast<int>(std::min<size_t>(waiting, room * kBytesPerDeviceFrame)) &
                           ~(kBytesPerDeviceFrame - 1);
-        const int got = bytes > 0 ? SDL_AudioStreamGet(stream, convertBuffer.data(), bytes) : 0;
+        if (bytes == 0) return;  // less than a frame is ready
+        const int got = SDL_AudioStreamGet(stream, convertBuffer.data(), bytes);
         if (got <= 0) break;
         ring.Write(convertBuffer.data(), static_cast<size_t>(got) / kBytesPerDeviceFrame);
         continue;
