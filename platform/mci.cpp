@@ -1,31 +1,20 @@
 #include "platform/mci.h"
 
-#include <sstream>
-#include <vector>
+#include "platform/mci_interpreter.h"
+#include "platform/silent_backend.h"
 
 namespace platform {
 namespace {
 
-std::vector<std::string> Words(const std::string& command) {
-  std::istringstream in(command);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
+// The built-in device: the interpreter over the silent output, made on first use.
+IMciDevice& BuiltInDevice() {
+  static struct BuiltIn {
+    CSilentAudioBackend backend;
+    CMciInterpreter interpreter{backend};
+  } builtIn;
+  return builtIn.interpreter;
 }
 
-// No wave device: closing is always possible, everything else finds no open alias.
-class CClosedMciDevice : public IMciDevice {
- public:
-  int Send(const std::string& command, char* returnText, int returnLength, void*) override {
-    if (returnText && returnLength > 0) returnText[0] = '\0';
-    const std::vector<std::string> words = Words(command);
-    const bool isClose = words.size() >= 2 && words.size() <= 3 && words[0] == "close" &&
-                         (words.size() == 2 || words[2] == "wait");
-    return isClose ? kMciOk : kMciErrNotOpen;
-  }
-};
-
-CClosedMciDevice g_closedDevice;
 IMciDevice* g_device = nullptr;
 
 }  // namespace
@@ -34,7 +23,8 @@ void SetMciDevice(IMciDevice* device) { g_device = device; }
 
 int MciSendString(const std::string& command, char* returnText, int returnLength,
                   void* notifyWindow) {
-  return (g_device ? g_device : &g_closedDevice)->Send(command, returnText, returnLength, notifyWindow);
+  IMciDevice& device = g_device ? *g_device : BuiltInDevice();
+  return device.Send(command, returnText, returnLength, notifyWindow);
 }
 
 }  // namespace platform

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/mci.h"
 #include "session/console_progress_view.h"
 
 namespace {
@@ -56,18 +55,6 @@ TEST(ConsoleProgressView, MessageDuringTheBarEndsItsLineAndRedrawsIt) {
                       "\nVorsk - File Error: Can't delete file: x\n" + bar);
   EXPECT_EQ(answer, platform::IDOK);
   EXPECT_EQ(retry, platform::IDCANCEL);
-}
-
-TEST(MciSendString, WithoutAWaveDeviceOnlyClosingSucceeds) {
-  char text[16] = "stale";
-  EXPECT_EQ(platform::MciSendString("close vk wait", text, sizeof text), platform::kMciOk);
-  EXPECT_STREQ(text, "");
-  EXPECT_EQ(platform::MciSendString("close all wait"), platform::kMciOk);
-  EXPECT_EQ(platform::MciSendString("close vknote "), platform::kMciOk);
-  EXPECT_NE(platform::MciSendString("set vk time format MS wait"), platform::kMciOk);
-  EXPECT_NE(platform::MciSendString("status vk length wait", text, sizeof text), platform::kMciOk);
-  EXPECT_NE(platform::MciSendString("open \"/x/Mix.wav\" type waveaudio alias vk wait"), platform::kMciOk);
-  EXPECT_NE(platform::MciSendString("close"), platform::kMciOk);
 }
 
 }  // namespace

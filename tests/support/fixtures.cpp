@@ -200,4 +200,43 @@ std::string Digest(const std::vector<unsigned char>& bytes) {
   return text;
 }
 
+std::vector<unsigned char> WaveBytes(int rate, int channels, int bitsPerSample, long long frames,
+                                     long long declaredDataBytes) {
+  const int blockAlign = channels * bitsPerSample / 8;
+  const long long dataBytes = frames * blockAlign;
+  const long long declared = declaredDataBytes >= 0 ? declaredDataBytes : dataBytes;
+  std::vector<unsigned char> bytes;
+  bytes.reserve(44 + static_cast<size_t>(dataBytes));
+  auto put = [&bytes](uint32_t v, int size) {
+    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  };
+  auto tag = [&bytes](const char* t) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(t[i]));
+  };
+  tag("RIFF");
+  put(static_cast<uint32_t>(36 + declared), 4);
+  tag("WAVE");
+  tag("fmt ");
+  put(16, 4);
+  put(1, 2);
+  put(channels, 2);
+  put(rate, 4);
+  put(rate * blockAlign, 4);
+  put(blockAlign, 2);
+  put(bitsPerSample, 2);
+  tag("data");
+  put(static_cast<uint32_t>(declared), 4);
+  for (long long f = 0; f < frames; ++f) {
+    for (int c = 0; c < channels; ++c) {
+      const int value = static_cast<int>(f % 200) - 100;
+      if (bitsPerSample == 8) {
+        put(static_cast<uint32_t>(128 + value), 1);
+      } else {
+        put(static_cast<uint16_t>(value * 50), 2);
+      }
+    }
+  }
+  return bytes;
+}
+
 }  // namespace fixtures

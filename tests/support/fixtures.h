@@ -76,6 +76,12 @@ std::vector<uint16_t> ReadSamples(const std::string& path, size_t offset = 44);
 // Number of file descriptors this process holds open (to catch leaked handles).
 int OpenDescriptors();
 
+// A PCM wave file of frames frames (a quiet ramp) with one 44-byte header; bitsPerSample 8 or 16.
+// declaredDataBytes >= 0 puts that data size into the header instead of the true one (a header
+// that promises more than the file holds).
+std::vector<unsigned char> WaveBytes(int rate, int channels, int bitsPerSample, long long frames,
+                                     long long declaredDataBytes = -1);
+
 // Hex digest of the bytes (FNV-1a 64), for comparing long PCM outputs.
 std::string Digest(const std::vector<unsigned char>& bytes);
 
