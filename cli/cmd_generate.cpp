@@ -13,6 +13,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "cli/play_loop.h"
 #include "compose/composer.h"
 #include "options/option_set.h"
 #include "platform/file_io.h"
@@ -34,6 +35,7 @@ const char kSummary[] =
     "Data3.dat and data4.dat. Progress goes to standard error; the paths of the three files and\n"
     "the length of the piece go to standard output. With --session-id the same options give\n"
     "the same Mix.wav byte for byte. Ctrl-C cancels and removes the new session's files.\n"
+    "With --play the piece then plays as with 'vorsk-cli play'.\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 130 cancelled.";
 
 constexpr int kExitCancelled = 130;
@@ -103,10 +105,11 @@ long long TrackSeconds(const std::string& path) {
 int RunGenerate(int argc, char** argv) {
   CliOptions cli;
   std::string outDir;
-  bool bOut = false;
+  bool bOut = false, bPlay = false;
   const std::vector<CliExtraFlag> extras = {
       {"--out", "DIR", "archive folder for the session (created if needed); default: Archive/ "
-                       "beside the program", &outDir, &bOut}};
+                       "beside the program", &outDir, &bOut},
+      {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay}};
   switch (ParseCliOptions("generate", argc, argv, extras, cli)) {
     case kCliHelp:
       PrintCliHelp(stdout, "generate", kSummary, extras);
@@ -168,6 +171,10 @@ int RunGenerate(int argc, char** argv) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fputs("vorsk-cli generate: cannot write to standard output\n", stderr);
     return 1;
+  }
+  if (bPlay) {
+    session.SetView(nullptr);
+    return RunPlayLoop(session);
   }
   return 0;
 }
