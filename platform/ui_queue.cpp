@@ -3,6 +3,8 @@
 #include <chrono>
 #include <utility>
 
+#include "platform/timer_service.h"
+
 namespace platform {
 
 void CUiQueue::PostTimer(int id) {
@@ -80,6 +82,11 @@ void CUiQueue::Clear() {
 void CUiQueue::SetWakeup(std::function<void()> wakeup) {
   std::lock_guard lock(m_mutex);
   m_wakeup = std::move(wakeup);
+}
+
+void CUiQueuePump::PumpOneMessage() {
+  if (m_timers) m_timers->Poll();
+  UiQueue().DispatchOne(m_handler);
 }
 
 CUiQueue& UiQueue() {

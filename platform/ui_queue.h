@@ -18,7 +18,11 @@
 #include <mutex>
 #include <string>
 
+#include "platform/message_pump.h"
+
 namespace platform {
+
+class CPolledTimerService;
 
 // Receiver of the queued messages. Called on the UI thread only, from DispatchOne/DispatchAll.
 class IUiMessageHandler {
@@ -73,5 +77,19 @@ class CUiQueue {
 
 // The process-wide queue that the devices and the timer services post to.
 CUiQueue& UiQueue();
+
+// The message pump of a program without a window (install it with SetMessagePump): each
+// PumpOneMessage polls the timers, if given, and dispatches at most one message of UiQueue()
+// to the handler. Neither is owned. UI thread only.
+class CUiQueuePump : public IMessagePump {
+ public:
+  explicit CUiQueuePump(IUiMessageHandler& handler, CPolledTimerService* timers = nullptr)
+      : m_handler(handler), m_timers(timers) {}
+  void PumpOneMessage() override;
+
+ private:
+  IUiMessageHandler& m_handler;
+  CPolledTimerService* m_timers;
+};
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "platform/mci.h"
+#include "platform/message_pump.h"
+#include "platform/timer_service.h"
 #include "platform/ui_queue.h"
 #include "platform/virtual_clock.h"
 #include "support/fixtures.h"
@@ -173,6 +175,29 @@ TEST_F(MciInterpreter, TimersTickAtTheirPeriodUntilKilledAndNeverPileUp) {
 }  // namespace
 
 namespace {
+
+TEST(UiQueuePump, DispatchesOneMessagePerPumpAndPollsOnlyDueTimers) {
+  platform::CVirtualClock clock;
+  RecordingHandler handler(clock);
+  platform::CPolledTimerService timers;
+  platform::CUiQueuePump pump(handler, &timers);
+  platform::SetMessagePump(&pump);
+  platform::UiQueue().Clear();
+  EXPECT_EQ(timers.MsUntilNextTick(), -1);
+  ASSERT_TRUE(timers.SetTimer(1, 60000));
+  EXPECT_GT(timers.MsUntilNextTick(), 59000);
+  platform::UiQueue().PostMciNotify(platform::kMciNotifySuccessful, "vk");
+  platform::UiQueue().PostTimer(2);
+  platform::UiQueue().PostTimer(2);  // waits already: dropped
+  platform::PumpOneMessage();
+  EXPECT_EQ(handler.events, std::vector<std::string>{"0 notify 1 vk"});
+  platform::PumpOneMessage();
+  platform::PumpOneMessage();  // the polled timer is far from due
+  EXPECT_EQ(handler.events, (std::vector<std::string>{"0 notify 1 vk", "0 timer 2"}));
+  EXPECT_TRUE(timers.KillTimer(1));
+  EXPECT_EQ(timers.MsUntilNextTick(), -1);
+  platform::SetMessagePump(nullptr);
+}
 
 TEST(MciSendString, TheBuiltInDeviceIsTheInterpreterOverTheSilentOutput) {
   fixtures::ScratchDir dir;
