@@ -17,6 +17,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "cli/play_loop.h"
 #include "compose/composer.h"
 #include "options/option_set.h"
 #include "platform/file_io.h"
@@ -39,6 +40,7 @@ const char kSummary[] =
     "the length of the piece go to standard output. With --session-id the same options give\n"
     "the same Mix.wav byte for byte. Ctrl-C (and SIGTERM, SIGHUP) cancels and removes the new\n"
     "session's files.\n"
+    "With --play the piece then plays as with 'vorsk-cli play'.\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 130 / 143 / 129 cancelled by Ctrl-C /\n"
     "SIGTERM / SIGHUP.";
 
@@ -136,10 +138,11 @@ long long TrackSeconds(const std::string& path) {
 int RunGenerate(int argc, char** argv) {
   CliOptions cli;
   std::string outDir;
-  bool bOut = false;
+  bool bOut = false, bPlay = false;
   const std::vector<CliExtraFlag> extras = {
       {"--out", "DIR", "archive folder for the session (created if needed); default: Archive/ "
-                       "beside the program", &outDir, &bOut}};
+                       "beside the program", &outDir, &bOut},
+      {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay}};
   switch (ParseCliOptions("generate", argc, argv, extras, cli)) {
     case kCliHelp:
       PrintCliHelp(stdout, "generate", kSummary, extras);
@@ -200,5 +203,9 @@ int RunGenerate(int argc, char** argv) {
     return 1;
   }
   SaveSession(session);
+  if (bPlay) {
+    session.SetView(nullptr);
+    return RunPlayLoop(session);
+  }
   return 0;
 }

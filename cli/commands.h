@@ -4,3 +4,4 @@
 
 int RunPlan(int argc, char** argv);
 int RunGenerate(int argc, char** argv);
+int RunPlay(int argc, char** argv);

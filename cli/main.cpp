@@ -11,6 +11,7 @@ const char kCommands[] =
     "Commands:\n"
     "  plan       compose a piece and print its plan (one line per bar)\n"
     "  generate   compose, render and mix a piece into Archive/ (or --out DIR)\n"
+    "  play       play a piece in the terminal (default: the newest one in Archive/)\n"
     "\n"
     "Run 'vorsk-cli <command> --help' for the flags of one command.";
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(argv[1], "plan") == 0) return RunPlan(argc - 2, argv + 2);
   if (std::strcmp(argv[1], "generate") == 0) return RunGenerate(argc - 2, argv + 2);
-  std::fprintf(stderr, "vorsk-cli: unknown command '%s' (valid: plan, generate)\n", argv[1]);
+  if (std::strcmp(argv[1], "play") == 0) return RunPlay(argc - 2, argv + 2);
+  std::fprintf(stderr, "vorsk-cli: unknown command '%s' (valid: plan, generate, play)\n", argv[1]);
   return 2;
 }

@@ -65,6 +65,19 @@ class CComposer {
   int RenderPP(const std::string& archivePath);
   int RenderDL(const std::string& archivePath);
 
+  // --- phrase excerpts of a saved session (session/excerpt_writer.cpp) ---
+  // Cut phrase n (1-based) of the session's "Mix.wav" / "Piano.wav" into
+  // archiveFolder + sessionName + "Mix_NN.wav" / "Piano_NN.wav": a header announcing 16 bars at
+  // tempo, then the phrase twice. tempo is the tempo the piece was composed at; it sets the
+  // lead-in and phrase sizes. Both use m_hArchive and m_hOutWave and leave them 0. Result:
+  // kExcerptWritten, or kExcerptFailed when the excerpt could not be written completely (the
+  // source is missing or short, the disk is full); the partial file is then removed and
+  // *failedPath (optional) names it.
+  int WriteMixExcerpt(const std::string& archiveFolder, const std::string& sessionName, int n,
+                      int tempo, std::string* failedPath = nullptr);
+  int WritePianoExcerpt(const std::string& archiveFolder, const std::string& sessionName, int n,
+                        int tempo, std::string* failedPath = nullptr);
+
   // --- state ---
   unsigned char m_bAbort = 0;       // cancel request, set by STOP/EXIT, cleared by AbortGenerate
   std::string m_strTempDir;         // temporary folder, ends with "/"
@@ -120,5 +133,9 @@ class CComposer {
  private:
   uint32_t m_nRandState = 0;
 };
+
+// Results of WriteMixExcerpt and WritePianoExcerpt.
+inline constexpr int kExcerptWritten = 0;
+inline constexpr int kExcerptFailed = 1;
 
 extern CComposer theComposer;

@@ -355,6 +355,7 @@ int Generate(CSession& s) {
   s.m_nPlaybackState = kStateIdle;
   s.m_nPhraseNumber = 0;
   s.m_strPiecePath = piece;
+  s.m_nPieceTempo = theComposer.m_nTempo;
   for (const int id : view::kTimeDigits) {
     board.SetDigitPicture(id, view::kTimeDigitBitmap);
     board.ShowControl(id, true);

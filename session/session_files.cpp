@@ -47,9 +47,10 @@ int DeleteSessionFiles(CSession& session) {
 }
 
 std::string WholeSessionSummary(const std::string& folder, const std::string& sessionName) {
+  // The names as they are on disk: names are case-sensitive here.
   return "Files are saved in folder " + folder + "\n\nLog    file:\t\t" + sessionName +
-         "log.txt" + "\nMusic file:\t\t" + sessionName + "mix.wav" + "\nPiano file:\t\t" +
-         sessionName + "piano.wav";
+         "log.txt" + "\nMusic file:\t\t" + sessionName + "Mix.wav" + "\nPiano file:\t\t" +
+         sessionName + "Piano.wav";
 }
 
 int SaveSession(CSession& session) {

@@ -45,6 +45,9 @@ class CSession {
   std::string m_strSessionPrefix;  // archive folder + session name
   std::string m_strPiecePath;      // the last completed piece ("...Mix.wav"); empty before
   int m_nPhraseCount = 0;          // 8-bar phrases of the last piece
+  // Tempo (quarter notes per minute) the last piece was composed at. Its phrase timing and
+  // excerpts follow it, not the Tempo option, which may have changed since; 0 before a piece.
+  int m_nPieceTempo = 0;
   int m_nPhraseNumber = 0;         // phrase being played; 0 outside playback and in the lead-in
   bool m_bSessionUnsaved = false;  // DeleteSessionFiles acts while set
   bool m_bLogUnsaved = false;      // DeleteSessionFiles also removes the log while set

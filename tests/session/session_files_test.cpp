@@ -100,7 +100,7 @@ TEST_F(SessionFiles, SaveOutsidePlaybackKeepsTheWholeSession) {
   EXPECT_EQ(rig.boxes.shown[0].text,
             "Files are saved in folder " + rig.programDir.Path() +
                 "/Archive/\n\nLog    file:\t\t061122_153000_log.txt"
-                "\nMusic file:\t\t061122_153000_mix.wav\nPiano file:\t\t061122_153000_piano.wav");
+                "\nMusic file:\t\t061122_153000_Mix.wav\nPiano file:\t\t061122_153000_Piano.wav");
   EXPECT_EQ(rig.boxes.shown[0].icon, platform::MbIcon::Information);
   EXPECT_FALSE(rig.session.m_bSessionUnsaved);
   EXPECT_TRUE(rig.session.m_bLogUnsaved);
