@@ -184,7 +184,8 @@ TEST(PlayCli, GeneratePlayPlaysThePieceItMade) {
   PtyProgram p(program.File("vorsk-cli"),
                {"generate", "--length", "1", "--hand", "R", "--rhythm", "", "--play"}, {"TMPDIR=" + temp.Path()});
   ASSERT_TRUE(p.WaitFor("Mix:    " + program.Path() + "/Archive/")) << p.out;
-  ASSERT_TRUE(p.WaitFor("/01:04  phrase 0")) << p.out;  // 16 bars at tempo 60 and the pads
+  // 16 bars at tempo 60 with the pads: 5 733 000 bytes of data, exactly 65 s.
+  ASSERT_TRUE(p.WaitFor("/01:05  phrase 0")) << p.out;
   ASSERT_TRUE(p.WaitFor("/02  [")) << p.out;
   p.Send("q");
   EXPECT_EQ(p.Finish(), 0) << p.out;
