@@ -169,7 +169,6 @@ TEST(RenderComposed, ComposedPlansRenderEveryTrackToItsHeadersLength) {
                         "F", "F", o.pianoInt, ""),
               1);
     c.m_nBars = 16;  // the first two sections are enough
-    const bool tempo60 = std::string(o.tempo) == "60";
     for (const Track& track : kTracks) {
       SCOPED_TRACE(track.name);
       c.RewindPlan();
