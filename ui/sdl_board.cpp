@@ -16,8 +16,10 @@ constexpr SDL_Color kProgressBack{150, 149, 147, 255};
 constexpr SDL_Color kProgressBar{52, 101, 164, 255};
 constexpr SDL_Color kLabelBack{120, 140, 131, 255};
 constexpr SDL_Color kWhite{255, 255, 255, 255};
-// Least time between two repaints while a GENERATE pumps messages (one display frame).
-constexpr long long kMinPaintGapMs = 16;
+// While a GENERATE pumps messages: how often the window system is asked for events, and the
+// least time between two repaints.
+constexpr long long kPumpGapMs = 5;
+constexpr long long kPumpPaintGapMs = 40;
 // About box.
 constexpr int kAboutW = 380, kAboutH = 220;
 constexpr SDL_Rect kAboutOk{280, 170, 80, 30};
@@ -68,9 +70,15 @@ CSdlBoard::CSdlBoard(unsigned int uiWakeupEvent) : m_nWakeupEvent(uiWakeupEvent)
   if (TTF_Init() == 0) m_pFont = TTF_OpenFont(kFontPath, kFontPoints);
   m_pMain = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              kBoardWidth, kBoardHeight, SDL_WINDOW_HIDDEN);
-  if (!m_pMain) return;
-  m_pRenderer = SDL_CreateRenderer(m_pMain, -1, 0);
-  if (!m_pRenderer) m_pRenderer = SDL_CreateRenderer(m_pMain, -1, SDL_RENDERER_SOFTWARE);
+}
+
+bool CSdlBoard::EnsureRenderer() {
+  // Made after the splash is up: a renderer can take a while to start.
+  if (!m_pRenderer && m_pMain) {
+    m_pRenderer = SDL_CreateRenderer(m_pMain, -1, 0);
+    if (!m_pRenderer) m_pRenderer = SDL_CreateRenderer(m_pMain, -1, SDL_RENDERER_SOFTWARE);
+  }
+  return m_pRenderer != nullptr;
 }
 
 CSdlBoard::~CSdlBoard() {
@@ -135,7 +143,7 @@ void CSdlBoard::SetBackground(int bitmap) {
 }
 
 SDL_Texture* CSdlBoard::Bitmap(int id) {
-  if (!m_pRenderer || id == 0) return nullptr;
+  if (!EnsureRenderer() || id == 0) return nullptr;
   const auto it = m_bitmaps.find(id);
   if (it != m_bitmaps.end()) return it->second;
   return m_bitmaps[id] = LoadTexture(m_pRenderer, id);
@@ -181,7 +189,7 @@ void CSdlBoard::DrawPanel(int i, long long now) {
 }
 
 void CSdlBoard::Paint() {
-  if (!m_pRenderer || !m_pWindow) return;
+  if (!EnsureRenderer() || !m_pWindow) return;
   const long long now = NowMs();
   SDL_SetRenderDrawColor(m_pRenderer, 212, 208, 200, 255);
   SDL_RenderClear(m_pRenderer);
@@ -264,9 +272,16 @@ void CSdlBoard::Dispatch(const SDL_Event& event) {
 }
 
 void CSdlBoard::PumpOneMessage() {
+  // Called once per chunk of a running GENERATE: the window system is asked for new events
+  // and the board repainted only every few milliseconds, so the run keeps its pace.
+  const long long now = NowMs();
+  if (now - m_nLastPumpMs >= kPumpGapMs) {
+    SDL_PumpEvents();
+    m_nLastPumpMs = now;
+  }
   SDL_Event event;
-  if (SDL_PollEvent(&event)) Dispatch(event);
-  if (NowMs() - m_nLastPaintMs >= kMinPaintGapMs) PaintIfDue();
+  if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) Dispatch(event);
+  if (NowMs() - m_nLastPaintMs >= kPumpPaintGapMs) PaintIfDue();
 }
 
 void CSdlBoard::Run() {

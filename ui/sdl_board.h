@@ -30,7 +30,7 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   CSdlBoard(const CSdlBoard&) = delete;
   CSdlBoard& operator=(const CSdlBoard&) = delete;
 
-  bool IsOpen() const { return m_pRenderer != nullptr; }
+  bool IsOpen() const { return m_pMain != nullptr; }
   void Attach(CMainWindow* window) { m_pWindow = window; }
   // Shows the board and runs the events until the dialog ends.
   void Run();
@@ -52,6 +52,7 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
            platform::MbButtons buttons) override;
 
  private:
+  bool EnsureRenderer();
   void Dispatch(const SDL_Event& event);
   void PaintIfDue();
   void Paint();
@@ -73,6 +74,7 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   SDL_Texture* m_panelTextures[3] = {};
   int m_panelFrames[3] = {-1, -1, -1};
   long long m_nLastPaintMs = 0;
+  long long m_nLastPumpMs = 0;
 };
 
 }  // namespace ui

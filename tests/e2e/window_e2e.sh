@@ -7,7 +7,7 @@ set -u
 vorsk="$1"
 shots="$2"
 if [ -z "${VORSK_E2E_INNER:-}" ]; then
-  for tool in Xvfb xvfb-run xdotool import compare; do
+  for tool in Xvfb xvfb-run xdotool xwininfo import compare; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
   done
   ls "$(dirname "$vorsk")"/[Dd]ata0.dat >/dev/null 2>&1 ||
@@ -16,7 +16,12 @@ if [ -z "${VORSK_E2E_INNER:-}" ]; then
 fi
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
 
-fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  echo "windows on screen:"; xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null
+  [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null
+  exit 1
+}
 now_ms() { date +%s%3N; }
 # Waits up to $1 tenths of a second for the command in the other arguments to succeed.
 wait_for() {
@@ -60,10 +65,19 @@ geometry board_minor
 crop board_minor 80x50+250+200 minor_after
 differs minor_before minor_after || fail "indicator 1015 did not change after the MINOR click"
 
+crop board 80x50+710+310 generate_unlit
+# The run is over when the GENERATE 5 MIN. button is unlit again.
+generate_done() {
+  geometry generating
+  crop generating 80x50+710+310 generate_now
+  ! differs generate_unlit generate_now
+}
+started=$(now_ms)
 xdotool key 5
-wait_for 600 sh -c "ls '$program'/Archive/*_Mix.wav && ! ls '$program'/Archive/*_tmp.wav" ||
-  fail "no piece in Archive/"
-sleep 2  # the run ends with its last mix
+sleep 0.3
+wait_for 600 generate_done || fail "GENERATE did not finish"
+echo "GENERATE 5 MIN. took about $(( $(now_ms) - started )) ms"
+ls "$program"/Archive/*_Mix.wav >/dev/null 2>&1 || fail "no piece in Archive/"
 geometry generated
 ls "$program/Archive"
 
@@ -80,11 +94,14 @@ xdotool key s
 wait_for 50 sh -c "ls '$program'/Archive/*Mix_01.wav '$program'/Archive/*Piano_01.wav" ||
   fail "no excerpts written"
 sleep 0.5
+# Message boxes are found by their title in the window tree (xdotool's search misses them).
+box_id() { xwininfo -root -tree | grep -F "\"$1\"" | awk '{print $1}' | head -1; }
+wait_for 50 sh -c "xwininfo -root -tree | grep -qF '\"Vorsk - Save Session\"'" || fail "no save summary box"
 shot save_box
-box=$(xdotool search --onlyvisible --name 'Vorsk - Save Session' | head -1)
-if [ -n "$box" ]; then
-  xdotool windowfocus --sync "$box" 2>/dev/null; xdotool key --window "$box" Return; xdotool key Return
-fi
+box=$(box_id "Vorsk - Save Session")
+xdotool windowfocus --sync "$box" 2>/dev/null
+xdotool key Return
+wait_for 30 sh -c "! xwininfo -root -tree | grep -qF '\"Vorsk - Save Session\"'" || fail "Return did not close the box"
 sleep 0.5
 xdotool windowfocus --sync "$wid" 2>/dev/null
 xdotool key x
