@@ -20,6 +20,8 @@ constexpr SDL_Color kWhite{255, 255, 255, 255};
 // least time between two repaints.
 constexpr long long kPumpGapMs = 5;
 constexpr long long kPumpPaintGapMs = 40;
+// Longest wait for the splash to be mapped before it is painted.
+constexpr long long kSplashMapWaitMs = 200;
 // About box.
 constexpr int kAboutW = 380, kAboutH = 220;
 constexpr SDL_Rect kAboutOk{280, 170, 80, 30};
@@ -102,15 +104,16 @@ void CSdlBoard::ShowSplash() {
   const int w = picture ? picture->w : 300, h = picture ? picture->h : 300;
   m_pSplash = SDL_CreateWindow("Vorsk", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
                                SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR);
-  if (m_pSplash && picture) {
+  if (m_pSplash) {
+    // Painted once the window system has mapped it; the events stay queued for the board.
+    const long long until = NowMs() + kSplashMapWaitMs;
+    while (!(SDL_GetWindowFlags(m_pSplash) & SDL_WINDOW_SHOWN) && NowMs() < until) SDL_Delay(5);
+    SDL_PumpEvents();
     SDL_Surface* target = SDL_GetWindowSurface(m_pSplash);
-    if (target) {
-      SDL_BlitSurface(picture, nullptr, target, nullptr);
-      SDL_UpdateWindowSurface(m_pSplash);
-    }
+    if (target && picture) SDL_BlitSurface(picture, nullptr, target, nullptr);
+    if (target) SDL_UpdateWindowSurface(m_pSplash);
   }
   if (picture) SDL_FreeSurface(picture);
-  SDL_PumpEvents();
 }
 
 void CSdlBoard::WaitUntilMs(long long ms) {

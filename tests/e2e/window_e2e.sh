@@ -48,6 +48,7 @@ start=$(now_ms)
 pid=$!
 wait_for 10 xdotool search --onlyvisible --name '^Vorsk$' || fail "no splash within 1 s"
 echo "splash after $(( $(now_ms) - start )) ms"
+sleep 0.5
 shot splash
 wait_for 100 xdotool search --onlyvisible --name '^Vorsk 2\.1\.0$' || fail "no main window"
 mapped=$(( $(now_ms) - start ))
