@@ -2,6 +2,7 @@
 
 #include <SDL_image.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/ui_queue.h"
@@ -32,17 +33,22 @@ SDL_Surface* LoadPicture(int id) {
   return IMG_Load_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1);
 }
 
-SDL_Texture* LoadTexture(SDL_Renderer* renderer, int id) {
-  SDL_Surface* surface = LoadPicture(id);
-  if (!surface) return nullptr;
-  SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, surface);
-  SDL_FreeSurface(surface);
-  return texture;
-}
-
 void Fill(SDL_Renderer* renderer, const SDL_Rect& rect, SDL_Color c) {
   SDL_SetRenderDrawColor(renderer, c.r, c.g, c.b, c.a);
   SDL_RenderFillRect(renderer, &rect);
+}
+
+void Fill(SDL_Surface* target, const SDL_Rect& rect, SDL_Color c) {
+  SDL_FillRect(target, &rect, SDL_MapRGB(target->format, c.r, c.g, c.b));
+}
+
+// Copies the whole of source into rect of target, scaled when the sizes differ.
+void Put(SDL_Surface* source, SDL_Surface* target, SDL_Rect rect) {
+  if (rect.w == source->w && rect.h == source->h) {
+    SDL_BlitSurface(source, nullptr, target, &rect);
+  } else {
+    SDL_BlitScaled(source, nullptr, target, &rect);
+  }
 }
 
 Key KeyOf(SDL_Keycode code, char& ch) {
@@ -68,30 +74,20 @@ Key KeyOf(SDL_Keycode code, char& ch) {
 }  // namespace
 
 CSdlBoard::CSdlBoard(unsigned int uiWakeupEvent) : m_nWakeupEvent(uiWakeupEvent) {
+  // The board is drawn on the CPU into the window's own surface; a GL-backed surface would only
+  // add a software GL renderer's threads where no graphics card is used.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   IMG_Init(IMG_INIT_PNG);
   if (TTF_Init() == 0) m_pFont = TTF_OpenFont(kFontPath, kFontPoints);
   m_pMain = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              kBoardWidth, kBoardHeight, SDL_WINDOW_HIDDEN);
 }
 
-bool CSdlBoard::EnsureRenderer() {
-  // Made after the splash is up: a renderer can take a while to start.
-  if (!m_pRenderer && m_pMain) {
-    m_pRenderer = SDL_CreateRenderer(m_pMain, -1, 0);
-    if (!m_pRenderer) m_pRenderer = SDL_CreateRenderer(m_pMain, -1, SDL_RENDERER_SOFTWARE);
-  }
-  return m_pRenderer != nullptr;
-}
-
 CSdlBoard::~CSdlBoard() {
-  for (auto& [id, texture] : m_bitmaps) {
-    if (texture) SDL_DestroyTexture(texture);
+  for (auto& [id, surface] : m_bitmaps) {
+    if (surface) SDL_FreeSurface(surface);
   }
-  for (SDL_Texture* texture : m_panelTextures) {
-    if (texture) SDL_DestroyTexture(texture);
-  }
-  if (m_pText) SDL_DestroyTexture(m_pText);
-  if (m_pRenderer) SDL_DestroyRenderer(m_pRenderer);
+  if (m_pText) SDL_FreeSurface(m_pText);
   if (m_pMain) SDL_DestroyWindow(m_pMain);
   if (m_pSplash) SDL_DestroyWindow(m_pSplash);
   if (m_pFont) TTF_CloseFont(m_pFont);
@@ -139,98 +135,96 @@ void CSdlBoard::SetIcon(int bitmap) {
 void CSdlBoard::SetBackground(int bitmap) {
   m_nBackground = bitmap;
   int w = 0, h = 0;
-  SDL_Texture* texture = Bitmap(bitmap);
-  if (m_pMain && texture && SDL_QueryTexture(texture, nullptr, nullptr, &w, &h) == 0) {
+  if (SDL_Surface* picture = Bitmap(bitmap); picture && m_pMain) {
+    w = picture->w;
+    h = picture->h;
     SDL_SetWindowSize(m_pMain, w, h);
   }
 }
 
-SDL_Texture* CSdlBoard::Bitmap(int id) {
-  if (!EnsureRenderer() || id == 0) return nullptr;
+SDL_Surface* CSdlBoard::Bitmap(int id) {
+  if (id == 0) return nullptr;
   const auto it = m_bitmaps.find(id);
   if (it != m_bitmaps.end()) return it->second;
-  return m_bitmaps[id] = LoadTexture(m_pRenderer, id);
+  return m_bitmaps[id] = LoadPicture(id);
 }
 
-SDL_Texture* CSdlBoard::Text(const std::string& text, int& w, int& h) {
+SDL_Surface* CSdlBoard::Text(const std::string& text) {
   if (text != m_strText || !m_pText) {
-    if (m_pText) SDL_DestroyTexture(m_pText);
+    if (m_pText) SDL_FreeSurface(m_pText);
     m_pText = nullptr;
     m_strText = text;
-    if (m_pFont && !text.empty()) {
-      SDL_Surface* surface = TTF_RenderUTF8_Blended(m_pFont, text.c_str(), kWhite);
-      if (surface) {
-        m_pText = SDL_CreateTextureFromSurface(m_pRenderer, surface);
-        m_nTextW = surface->w;
-        m_nTextH = surface->h;
-        SDL_FreeSurface(surface);
-      }
-    }
+    if (m_pFont && !text.empty()) m_pText = TTF_RenderUTF8_Blended(m_pFont, text.c_str(), kWhite);
   }
-  w = m_nTextW;
-  h = m_nTextH;
   return m_pText;
 }
 
-void CSdlBoard::DrawPanel(int i, long long now) {
+bool CSdlBoard::DrawPanel(int i, long long now, SDL_Surface* target) {
   CAnimationPanel& panel = m_pWindow->Panel(i);
-  if (!panel.IsShown()) return;
+  if (!panel.IsShown()) return false;
   const platform::AviMovie& movie = panel.Movie();
-  if (!m_panelTextures[i]) {
-    m_panelTextures[i] = SDL_CreateTexture(m_pRenderer, SDL_PIXELFORMAT_RGB24,
-                                           SDL_TEXTUREACCESS_STREAMING, movie.m_nWidth, movie.m_nHeight);
-  }
-  if (!m_panelTextures[i]) return;
   const int frame = panel.CurrentFrame(now);
-  if (frame != m_panelFrames[i] && frame < static_cast<int>(movie.m_frames.size())) {
-    SDL_UpdateTexture(m_panelTextures[i], nullptr, movie.m_frames[frame].data(), movie.m_nWidth * 3);
-    m_panelFrames[i] = frame;
-  }
+  if (frame < 0 || frame >= static_cast<int>(movie.m_frames.size())) return false;
+  SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<std::uint8_t*>(movie.m_frames[frame].data()), movie.m_nWidth, movie.m_nHeight, 24,
+      movie.m_nWidth * 3, SDL_PIXELFORMAT_RGB24);
+  if (!picture) return false;
   const Rect& r = panel.PanelRect();
-  const SDL_Rect target{r.x, r.y, r.w, r.h};
-  SDL_RenderCopy(m_pRenderer, m_panelTextures[i], nullptr, &target);
+  Put(picture, target, {r.x, r.y, r.w, r.h});
+  SDL_FreeSurface(picture);
+  m_panelFrames[i] = frame;
+  return true;
 }
 
 void CSdlBoard::Paint() {
-  if (!EnsureRenderer() || !m_pWindow) return;
+  SDL_Surface* target = m_pMain && m_pWindow ? SDL_GetWindowSurface(m_pMain) : nullptr;
+  if (!target) return;
   const long long now = NowMs();
-  SDL_SetRenderDrawColor(m_pRenderer, 212, 208, 200, 255);
-  SDL_RenderClear(m_pRenderer);
-  if (SDL_Texture* background = Bitmap(m_nBackground)) SDL_RenderCopy(m_pRenderer, background, nullptr, nullptr);
+  Fill(target, {0, 0, target->w, target->h}, SDL_Color{212, 208, 200, 255});
+  if (SDL_Surface* background = Bitmap(m_nBackground)) {
+    if (background->format->format != target->format->format) {
+      // Once: the opaque board in the window's own format copies without per-pixel blending.
+      if (SDL_Surface* converted = SDL_ConvertSurface(background, target->format, 0)) {
+        SDL_FreeSurface(background);
+        m_bitmaps[m_nBackground] = background = converted;
+        SDL_SetSurfaceBlendMode(background, SDL_BLENDMODE_NONE);
+      }
+    }
+    SDL_BlitSurface(background, nullptr, target, nullptr);
+  }
   for (const ControlInfo& info : BoardControls()) {
     const CMainWindow::ControlState& state = m_pWindow->Control(info.id);
     if (!state.bVisible) continue;
     SDL_Rect rect{info.rect.x, info.rect.y, info.rect.w, info.rect.h};
     switch (info.kind) {
       case ControlKind::Bitmap:
-        if (SDL_Texture* texture = Bitmap(state.bitmap)) {
-          if (rect.w == 0) SDL_QueryTexture(texture, nullptr, nullptr, &rect.w, &rect.h);
-          SDL_RenderCopy(m_pRenderer, texture, nullptr, &rect);
+        if (SDL_Surface* picture = Bitmap(state.bitmap)) {
+          if (rect.w == 0) rect.w = picture->w, rect.h = picture->h;
+          Put(picture, target, rect);
         }
         break;
       case ControlKind::Progress: {
-        Fill(m_pRenderer, rect, kProgressBack);
+        Fill(target, rect, kProgressBack);
         const int span = state.upper - state.lower;
         int pos = state.pos - state.lower;
         if (pos > span) pos = span;
-        if (span > 0 && pos > 0) Fill(m_pRenderer, {rect.x, rect.y, rect.w * pos / span, rect.h}, kProgressBar);
+        if (span > 0 && pos > 0) Fill(target, {rect.x, rect.y, rect.w * pos / span, rect.h}, kProgressBar);
         break;
       }
       case ControlKind::Label: {
-        Fill(m_pRenderer, rect, kLabelBack);
-        int w = 0, h = 0;
-        if (SDL_Texture* text = Text(m_pWindow->StatusText(), w, h)) {
-          const SDL_Rect target{rect.x + 2, rect.y + (rect.h - h) / 2, w < rect.w - 2 ? w : rect.w - 2, h};
-          const SDL_Rect source{0, 0, target.w, h};
-          SDL_RenderCopy(m_pRenderer, text, &source, &target);
+        Fill(target, rect, kLabelBack);
+        if (SDL_Surface* text = Text(m_pWindow->StatusText())) {
+          SDL_Rect source{0, 0, text->w < rect.w - 2 ? text->w : rect.w - 2, text->h};
+          SDL_Rect place{rect.x + 2, rect.y + (rect.h - text->h) / 2, source.w, source.h};
+          SDL_BlitSurface(text, &source, target, &place);
         }
         break;
       }
       case ControlKind::Frame: break;
     }
   }
-  for (int i = 0; i < 3; ++i) DrawPanel(i, now);
-  SDL_RenderPresent(m_pRenderer);
+  for (int i = 0; i < 3; ++i) DrawPanel(i, now, target);
+  SDL_UpdateWindowSurface(m_pMain);
   m_pWindow->Painted();
   m_nLastPaintMs = now;
 }
@@ -238,14 +232,29 @@ void CSdlBoard::Paint() {
 void CSdlBoard::RepaintNow() { Paint(); }
 
 void CSdlBoard::PaintIfDue() {
-  if (!m_pWindow) return;
-  bool due = m_pWindow->NeedsRepaint();
-  const long long now = NowMs();
-  for (int i = 0; i < 3 && !due; ++i) {
-    CAnimationPanel& panel = m_pWindow->Panel(i);
-    due = panel.IsShown() && panel.IsPlaying() && panel.CurrentFrame(now) != m_panelFrames[i];
+  if (!m_pWindow || !m_pMain) return;
+  if (m_pWindow->NeedsRepaint()) {
+    Paint();
+    return;
   }
-  if (due) Paint();
+  // Only panels moved on: draw those and send just their rectangles to the screen.
+  const long long now = NowMs();
+  SDL_Rect rects[3];
+  int n = 0;
+  SDL_Surface* target = nullptr;
+  for (int i = 0; i < 3; ++i) {
+    CAnimationPanel& panel = m_pWindow->Panel(i);
+    if (!panel.IsShown() || panel.CurrentFrame(now) == m_panelFrames[i]) continue;
+    if (!target && !(target = SDL_GetWindowSurface(m_pMain))) return;
+    if (DrawPanel(i, now, target)) {
+      const Rect& r = panel.PanelRect();
+      rects[n++] = {r.x, r.y, r.w, r.h};
+    }
+  }
+  if (n > 0) {
+    SDL_UpdateWindowSurfaceRects(m_pMain, rects, n);
+    m_nLastPaintMs = now;
+  }
 }
 
 void CSdlBoard::Dispatch(const SDL_Event& event) {
@@ -338,7 +347,11 @@ void CSdlBoard::ShowAbout() {
   if (!about) return;
   SDL_Renderer* renderer = SDL_CreateRenderer(about, -1, SDL_RENDERER_SOFTWARE);
   if (m_pMain) SDL_SetWindowModalFor(about, m_pMain);
-  SDL_Texture* picture = renderer ? LoadTexture(renderer, kAboutBitmap) : nullptr;
+  SDL_Texture* picture = nullptr;
+  if (SDL_Surface* surface = renderer ? LoadPicture(kAboutBitmap) : nullptr) {
+    picture = SDL_CreateTextureFromSurface(renderer, surface);
+    SDL_FreeSurface(surface);
+  }
   SDL_Texture* text = nullptr;
   SDL_Texture* okText = nullptr;
   SDL_Rect textRect{200, 60, 0, 0}, okRect{0, 0, 0, 0};

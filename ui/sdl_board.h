@@ -2,8 +2,9 @@
 // splash, the About box, real message boxes with the window as parent, and the event loop.
 //
 // It paints what the CMainWindow holds (background 596, the visible controls in creation order,
-// progress bars, the status label in DejaVu Sans, the animation panels) only when something
-// changed or a panel's next frame is due; between those it sleeps in SDL_WaitEvent. As the
+// progress bars, the status label in DejaVu Sans, the animation panels) into the window's
+// surface only when something changed; when only a panel's frame is due, only that panel's
+// rectangle is drawn and sent to the screen. Between those it sleeps in SDL_WaitEvent. As the
 // process's message pump it dispatches one SDL event per PumpOneMessage call, which is how a
 // GENERATE running inside a click keeps the board alive. Pictures come from the resource
 // table; a picture that is missing is not drawn. UI thread only; SDL video must be initialised
@@ -52,26 +53,23 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
            platform::MbButtons buttons) override;
 
  private:
-  bool EnsureRenderer();
   void Dispatch(const SDL_Event& event);
   void PaintIfDue();
   void Paint();
-  void DrawPanel(int i, long long now);
-  SDL_Texture* Bitmap(int id);
-  SDL_Texture* Text(const std::string& text, int& w, int& h);
+  // Draws panel i's frame of now into target; false when it is not shown.
+  bool DrawPanel(int i, long long now, SDL_Surface* target);
+  SDL_Surface* Bitmap(int id);
+  SDL_Surface* Text(const std::string& text);
 
   unsigned int m_nWakeupEvent;
   CMainWindow* m_pWindow = nullptr;
   SDL_Window* m_pMain = nullptr;
-  SDL_Renderer* m_pRenderer = nullptr;
   SDL_Window* m_pSplash = nullptr;
   TTF_Font* m_pFont = nullptr;
   int m_nBackground = 0;
-  std::map<int, SDL_Texture*> m_bitmaps;
-  SDL_Texture* m_pText = nullptr;
+  std::map<int, SDL_Surface*> m_bitmaps;  // pictures as decoded; nullptr: missing
+  SDL_Surface* m_pText = nullptr;
   std::string m_strText;
-  int m_nTextW = 0, m_nTextH = 0;
-  SDL_Texture* m_panelTextures[3] = {};
   int m_panelFrames[3] = {-1, -1, -1};
   long long m_nLastPaintMs = 0;
   long long m_nLastPumpMs = 0;
