@@ -346,7 +346,6 @@ void CSdlBoard::ShowAbout() {
                                        kAboutW, kAboutH, 0);
   if (!about) return;
   SDL_Renderer* renderer = SDL_CreateRenderer(about, -1, SDL_RENDERER_SOFTWARE);
-  if (m_pMain) SDL_SetWindowModalFor(about, m_pMain);
   SDL_Texture* picture = nullptr;
   if (SDL_Surface* surface = renderer ? LoadPicture(kAboutBitmap) : nullptr) {
     picture = SDL_CreateTextureFromSurface(renderer, surface);

@@ -29,6 +29,8 @@ wait_for() {
   for ((i = 0; i < tries; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
   return 1
 }
+# Message boxes are found by their title in the window tree (xdotool's search misses them).
+box_id() { xwininfo -root -tree | grep -F "\"$1\"" | awk '{print $1}' | head -1; }
 shot() { import -window root "$shots/$1.png"; }
 crop() { convert "$shots/$1.png" -crop "$2" +repage "$shots/$3.png"; }
 differs() { [ "$(compare -metric AE "$shots/$1.png" "$shots/$2.png" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
@@ -66,6 +68,15 @@ geometry board_minor
 crop board_minor 80x50+250+200 minor_after
 differs minor_before minor_after || fail "indicator 1015 did not change after the MINOR click"
 
+# Right click: the About box, closed with Return.
+xdotool mousemove --window "$wid" 500 300 click 3
+wait_for 50 sh -c "xwininfo -root -tree | grep -qF '\"About Vorsk\"'" || fail "no About box"
+shot about
+xdotool windowfocus --sync "$(box_id "About Vorsk")" 2>/dev/null
+xdotool key Return
+wait_for 30 sh -c "! xwininfo -root -tree | grep -qF '\"About Vorsk\"'" || fail "Return did not close About"
+xdotool windowfocus --sync "$wid" 2>/dev/null
+kill -0 "$pid" || fail "vorsk ended after the About box"
 crop board 80x50+710+310 generate_unlit
 # The run is over when the GENERATE 5 MIN. button is unlit again.
 generate_done() {
@@ -95,8 +106,6 @@ xdotool key s
 wait_for 50 sh -c "ls '$program'/Archive/*Mix_01.wav '$program'/Archive/*Piano_01.wav" ||
   fail "no excerpts written"
 sleep 0.5
-# Message boxes are found by their title in the window tree (xdotool's search misses them).
-box_id() { xwininfo -root -tree | grep -F "\"$1\"" | awk '{print $1}' | head -1; }
 wait_for 50 sh -c "xwininfo -root -tree | grep -qF '\"Vorsk - Save Session\"'" || fail "no save summary box"
 shot save_box
 box=$(box_id "Vorsk - Save Session")
