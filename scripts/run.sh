@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Sets Vorsk up (packages, build, sample archives) and generates a 5-minute piece with the
-# default options. Extra arguments go to 'vorsk-cli generate' (see vorsk-cli generate --help).
+# Sets Vorsk up (packages, build, sample archives) and starts the window when a display is
+# there (DISPLAY or WAYLAND_DISPLAY set). Without one it generates a 5-minute piece with the
+# default options through vorsk-cli instead; extra arguments then go to 'vorsk-cli generate'.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$root/build/bin/vorsk"
+fi
+echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): generating a piece with vorsk-cli instead." >&2
 exec "$root/build/bin/vorsk-cli" generate --length 5 "$@"

@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "platform/mci.h"
+#include "playback/playback_test_util.h"
+#include "resources/resource_table.h"
+#include "ui/board_layout.h"
+#include "window_rig.h"
+
+namespace {
+
+using uitest::Rig;
+using ui::Key;
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+bool Shown(Rig& rig, int id) { return rig.window.Control(id).bVisible; }
+
+TEST(MainWindowClicks, HitTestSelectsOptionsOnlyInsideTheirRectangles) {
+  struct Case {
+    int x, y;
+    std::string note, scale, tempo;
+  } cases[] = {
+      {170, 110, "C", "Maj", "60"},  // the corner of the "C" key
+      {221, 110, "D", "Maj", "60"},  // the gap between C and C#: nothing
+      {880, 190, "B", "Maj", "60"},
+      {250, 200, "D", "Min", "60"},  // MINOR
+      {600, 250, "D", "PMin", "60"},
+      {880, 270, "D", "Maj", "90"},
+      {881, 270, "D", "Maj", "60"},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    rig.Init();
+    rig.window.Options().SetNote("D");
+    rig.window.OnLButtonDown(c.x, c.y);
+    EXPECT_EQ(rig.window.Options().Note(), c.note) << c.x << "," << c.y;
+    EXPECT_EQ(rig.window.Options().Scale(), c.scale) << c.x << "," << c.y;
+    EXPECT_EQ(rig.window.Options().Tempo(), c.tempo) << c.x << "," << c.y;
+  }
+}
+
+TEST(MainWindowClicks, OptionIndicatorsFollowTheClicks) {
+  Rig rig;
+  rig.Init();
+  EXPECT_TRUE(Shown(rig, 1014));
+  EXPECT_FALSE(Shown(rig, 1015));
+  rig.Key('r');  // MINOR
+  EXPECT_FALSE(Shown(rig, 1014));
+  EXPECT_TRUE(Shown(rig, 1015));
+  EXPECT_FALSE(Shown(rig, ui::kIntensityStrip));
+  rig.Key('W');  // keyboard strip: PianoInt on shows the intensity strip
+  EXPECT_EQ(rig.window.Options().PianoInt(), kPianoIntOn);
+  EXPECT_TRUE(Shown(rig, ui::kIntensityStrip));
+}
+
+TEST(MainWindowClicks, OnlyTransportHelpManualAndViewActWhileNotIdle) {
+  Rig rig;
+  rig.Init();
+  rig.window.Session().m_nPlaybackState = kStatePlaying;
+  rig.window.OnLButtonDown(160, 200);  // MAJOR after MINOR was set below
+  rig.window.OnLButtonDown(250, 200);  // MINOR: refused
+  EXPECT_EQ(rig.window.Options().Scale(), "Maj");
+  rig.window.OnLButtonDown(70, 60);  // HELP
+  ASSERT_EQ(rig.host.urls.size(), 1u);
+  EXPECT_EQ(rig.host.urls[0], "file://" + rig.folder + "/help/vorsk.html#context-20");
+  rig.window.OnKeyDown(Key::F1);
+  EXPECT_EQ(rig.host.urls.size(), 2u);
+  rig.Key('5');  // GENERATE refused: no lamp change, no run
+  EXPECT_FALSE(Shown(rig, ui::kGenerate5Indicator));
+  EXPECT_TRUE(rig.boxes.shown.empty());
+}
+
+TEST(MainWindowClicks, SchematicViewStaysOpenForSeeksAndClosesOnAnyOtherClick) {
+  Rig rig;
+  rig.Init();
+  rig.Key('h');
+  ASSERT_TRUE(rig.window.SchematicShown());
+  EXPECT_TRUE(Shown(rig, ui::kSchematicView));
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(rig.window.Panel(i).IsShown());
+  EXPECT_TRUE(rig.window.Panel(2).IsPlaying()) << "hidden, not stopped";
+  rig.window.OnLButtonDown(895, 300);  // PREV.
+  rig.window.OnLButtonDown(965, 330);  // NEXT
+  rig.window.OnKeyDown(Key::PageUp);
+  EXPECT_TRUE(rig.window.SchematicShown());
+  rig.window.OnLButtonDown(250, 200);  // MINOR: only closes the view
+  EXPECT_FALSE(rig.window.SchematicShown());
+  EXPECT_FALSE(Shown(rig, ui::kSchematicView));
+  EXPECT_EQ(rig.window.Options().Scale(), "Maj");
+  EXPECT_EQ(rig.window.Panel(2).IsShown(), rig.window.Panel(2).IsOpen());
+}
+
+TEST(MainWindowKeys, LettersArrowsAndDigits) {
+  Rig rig;
+  rig.Init();
+  rig.window.Options().SetNote("B");
+  rig.window.OnKeyDown(Key::Right);
+  EXPECT_EQ(rig.window.Options().Note(), "B");
+  rig.window.OnKeyDown(Key::Left);
+  EXPECT_EQ(rig.window.Options().Note(), "AB");
+  rig.window.Options().SetNote("C");
+  rig.window.OnKeyDown(Key::Left);
+  EXPECT_EQ(rig.window.Options().Note(), "C");
+  rig.window.OnKeyDown(Key::Right);
+  EXPECT_EQ(rig.window.Options().Note(), "CD");
+  rig.window.OnKeyDown(Key::Down);
+  EXPECT_EQ(rig.window.Options().Hand(), "R");
+  rig.window.OnKeyDown(Key::Up);
+  EXPECT_EQ(rig.window.Options().Hand(), "F");
+  rig.Key('m');
+  rig.Key('N');
+  EXPECT_EQ(rig.window.Options().Scale(), "PMin");
+  rig.window.OnKeyDown(Key::Return);  // the default button does nothing
+  rig.Key('k');
+  EXPECT_FALSE(rig.window.DialogEnded());
+  rig.window.OnRButtonDown();
+  EXPECT_EQ(rig.host.abouts, 1);
+}
+
+TEST(MainWindowKeys, OneAndFiveRunGenerateWithTheirLengths) {
+  for (char key : {'1', '5'}) {
+    Rig rig(false);  // no archives: the run stops at its archive check with a message
+    rig.Init();
+    rig.Key(key);
+    EXPECT_EQ(rig.window.Options().GenerateLength(), key == '1' ? "15" : "5");
+    ASSERT_EQ(rig.boxes.shown.size(), 1u);
+    EXPECT_EQ(rig.boxes.shown[0].rfind("Vorsk - File Open Error|", 0), 0u);
+    EXPECT_TRUE(Shown(rig, ui::kStatusLamp)) << "no piece: the lamp stays lit";
+    EXPECT_FALSE(Shown(rig, ui::kGenerate5Indicator));
+    EXPECT_FALSE(Shown(rig, ui::kGenerate15Indicator));
+    EXPECT_GE(rig.host.repaints, 1);
+  }
+}
+
+TEST(MainWindowKeys, GenerateMakesAPieceAndPutsTheLampOut) {
+  Rig rig;
+  rig.Init();
+  rig.window.Options().SetHand("R");
+  rig.Key('q');  // manual on: the generated series follows the run
+  rig.Key('5');
+  ASSERT_TRUE(rig.boxes.shown.empty()) << rig.boxes.shown[0];
+  EXPECT_TRUE(Exists(rig.window.Session().m_strPiecePath));
+  EXPECT_FALSE(Shown(rig, ui::kStatusLamp));
+  EXPECT_EQ(rig.window.ManualSeries(), view::kSeriesGenerated);
+  EXPECT_EQ(rig.window.ManualPage(), 1);
+  EXPECT_NE(rig.window.StatusText().find("Piece ready"), std::string::npos);
+}
+
+TEST(MainWindowManual, QTwiceAndThePageWrap) {
+  Rig rig;
+  rig.Init();
+  rig.Key('Q');
+  EXPECT_EQ(rig.window.ManualSeries(), view::kSeriesIdle);
+  EXPECT_EQ(rig.window.ManualPage(), 1);
+  EXPECT_TRUE(Shown(rig, ui::kManualPicture));
+  EXPECT_EQ(rig.window.Control(ui::kManualPicture).bitmap, 558);
+  rig.Run(14 * ui::kManualPeriodMs);
+  EXPECT_EQ(rig.window.ManualPage(), 15);
+  EXPECT_EQ(rig.window.Control(ui::kManualPicture).bitmap, 557);
+  rig.Run(ui::kManualPeriodMs);
+  EXPECT_EQ(rig.window.ManualPage(), 1);
+  rig.Key('q');
+  EXPECT_EQ(rig.window.ManualSeries(), ui::kSeriesOff);
+  EXPECT_FALSE(Shown(rig, ui::kManualPicture));
+  rig.window.Session().m_nPlaybackState = kStatePaused;
+  rig.Key('q');
+  EXPECT_EQ(rig.window.ManualSeries(), view::kSeriesPaused);
+  EXPECT_EQ(rig.window.Control(ui::kManualPicture).bitmap, 521);
+}
+
+TEST(MainWindowLifecycle, StartUpAndShutdownRunInTheirOrder) {
+  std::vector<std::string> trace;
+  Rig rig;
+  rig.window.SetTrace(&trace);
+  rig.Init();
+  const std::string temp = rig.temp.Path() + "/vorsk-" + std::to_string(::getuid()) + "/";
+  std::vector<std::string> expected = {"init dialog", "splash shown", "help file",
+                                       "program folder " + rig.folder, "temporary folder " + temp};
+  for (const char* name : {"WAV_U.WAV", "WAV_01.WAV", "WAV_02.WAV", "WAV_03.WAV", "WAV_04.WAV",
+                           "WAV_05.WAV", "WAV_06.WAV", "WAV_07.WAV", "WAV_08.WAV", "WAV_09.WAV",
+                           "WAV_10.WAV", "WAV_11.WAV", "WAV_12.WAV", "mag.avi", "fan.avi",
+                           "VORSK_AVI.avi"}) {
+    expected.push_back(std::string("extract ") + name);
+  }
+  for (const char* step : {"splash hidden", "icon", "skin", "panel fan.avi", "panel mag.avi",
+                           "panel VORSK_AVI.avi", "option defaults", "transport layout",
+                           "state cleared", "status label", "user manual", "lamp and strip",
+                           "settings loaded"}) {
+    expected.push_back(step);
+  }
+  EXPECT_EQ(trace, expected);
+  EXPECT_EQ(rig.host.waitedUntil, 1000 + ui::kSplashMs);
+  struct stat st {};
+  ASSERT_EQ(::stat(temp.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  const bool bSounds = resources::FindResource(resources::kWave, 477).has_value();
+  EXPECT_EQ(Exists(temp + "WAV_U.WAV"), bSounds);
+  EXPECT_TRUE(Exists(temp + "fan.avi"));
+  EXPECT_TRUE(rig.window.Panel(2).IsPlaying());
+  EXPECT_FALSE(rig.window.Panel(0).IsPlaying());
+  EXPECT_TRUE(rig.mm.Timers().IsRunning(2));
+
+  trace.clear();
+  rig.window.OnDestroy();
+  EXPECT_EQ(trace, (std::vector<std::string>{
+                       "close all wait", "stop VORSK_AVI.avi", "stop mag.avi", "stop fan.avi",
+                       "close VORSK_AVI.avi", "close mag.avi", "close fan.avi",
+                       "destroy VORSK_AVI.avi", "destroy mag.avi", "destroy fan.avi",
+                       "delete session files", "delete fan.avi", "delete mag.avi",
+                       "delete VORSK_AVI.avi", "save settings"}));
+  for (const char* name : {"fan.avi", "mag.avi", "VORSK_AVI.avi"}) EXPECT_FALSE(Exists(temp + name));
+  EXPECT_EQ(Exists(temp + "WAV_12.WAV"), bSounds);
+}
+
+TEST(MainWindowLifecycle, TemporaryFolderOfAnotherOwnerOrOpenModeIsRefused) {
+  fixtures::ScratchDir base;
+  const std::string mine = ui::UserTempFolder(base.Path() + "/");
+  EXPECT_EQ(mine, base.Path() + "/vorsk-" + std::to_string(::getuid()) + "/");
+  ::chmod(mine.c_str(), 0755);
+  EXPECT_EQ(ui::UserTempFolder(base.Path() + "/"), "");
+  ::rmdir(mine.c_str());
+  ASSERT_EQ(::symlink(base.Path().c_str(), mine.substr(0, mine.size() - 1).c_str()), 0);
+  EXPECT_EQ(ui::UserTempFolder(base.Path() + "/"), "") << "a symlink is not the folder";
+}
+
+TEST(MainWindowLifecycle, SettingsSurviveARestart) {
+  fixtures::ScratchDir program;
+  {
+    Rig rig(false, program.Path());
+    rig.Init();
+    rig.Key('r');
+    rig.Key('9');
+    rig.Key('w');
+    rig.window.OnDestroy();
+  }
+  std::ifstream in(program.File("Vorsk.INI"));
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("Scale=Min"), std::string::npos) << text.str();
+  Rig rig(false, program.Path());
+  rig.Init();
+  EXPECT_EQ(rig.window.Options().Scale(), "Min");
+  EXPECT_EQ(rig.window.Options().Tempo(), "90");
+  EXPECT_TRUE(Shown(rig, 1015));
+  EXPECT_TRUE(Shown(rig, ui::kIntensityStrip));
+}
+
+TEST(MainWindowLifecycle, ExitEndsCleanlyFromEveryPlaybackState) {
+  for (int state : {kStateIdle, kStatePlaying, kStatePaused}) {
+    Rig rig;
+    rig.Init();
+    CSession& session = rig.window.Session();
+    const std::string piece = rig.program.File("piece.wav");
+    playtest::WritePiece(piece, 30);
+    session.m_strPiecePath = piece;
+    session.m_nPhraseCount = 2;
+    session.m_nPieceTempo = 60;
+    if (state != kStateIdle) rig.Key('y');
+    if (state == kStatePaused) rig.Key('u');
+    rig.Run(500);
+    ASSERT_EQ(session.m_nPlaybackState, state);
+    rig.Key('x');
+    EXPECT_TRUE(rig.window.DialogEnded());
+    EXPECT_EQ(rig.window.DialogResult(), ui::kResultExit);
+    rig.window.OnDestroy();
+    char text[64];
+    EXPECT_EQ(platform::MciSendString("status vk position wait", text, sizeof text),
+              platform::kMciErrNotOpen);
+    EXPECT_TRUE(Exists(rig.folder + "/Vorsk.INI"));
+  }
+}
+
+// Acts at the n-th pump of a running GENERATE, as a click arriving meanwhile.
+struct ActAtPump : platform::IMessagePump {
+  std::function<void()> act;
+  int n;
+  int calls = 0;
+  ActAtPump(int at, std::function<void()> a) : act(std::move(a)), n(at) {}
+  void PumpOneMessage() override {
+    if (++calls == n) act();
+  }
+};
+
+TEST(MainWindowLifecycle, ExitOrEscDuringGenerateCancelsTheRunAndEnds) {
+  for (Key key : {Key::Other, Key::Escape}) {
+    Rig rig;
+    rig.Init();
+    ActAtPump pump(3, [&] { rig.window.OnKeyDown(key, key == Key::Other ? 'X' : 0); });
+    platform::SetMessagePump(&pump);
+    rig.Key('5');
+    EXPECT_TRUE(rig.window.DialogEnded());
+    EXPECT_EQ(rig.window.DialogResult(), key == Key::Other ? ui::kResultExit : ui::kResultCancel);
+    EXPECT_EQ(rig.window.Session().m_nPlaybackState, kStateIdle);
+    EXPECT_EQ(rig.window.Session().m_strSessionName, "");
+    EXPECT_TRUE(rig.window.Session().m_strPiecePath.empty());
+    EXPECT_TRUE(Shown(rig, ui::kStatusLamp));
+    rig.window.OnDestroy();
+    platform::SetMessagePump(nullptr);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// vorsk: the window program. "vorsk --help" and "vorsk --version" answer without a window.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/mci.h"
+#include "platform/mci_interpreter.h"
+#include "platform/message_box.h"
+#include "platform/message_pump.h"
+#include "platform/system_paths.h"
+#include "platform/timer_service.h"
+#include "platform/ui_queue.h"
+#include "sdl/sdl_audio_backend.h"
+#include "sdl/sdl_timer_service.h"
+#include "ui/main_window.h"
+#include "ui/sdl_board.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: vorsk [--help | --version]\n"
+    "Opens the Vorsk window: choose the options on the board, press GENERATE 5 MIN. or\n"
+    "15 MIN. (keys 5 and 1), then PLAY (Y), PAUSE (U), STOP (T), SAVE (S), EXIT (X).\n"
+    "Pieces are written to the Archive folder beside the program; the options are kept in\n"
+    "Vorsk.INI. Without a display, use vorsk-cli.\n";
+
+int RunWindow() {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "vorsk: cannot open a window: %s\n", SDL_GetError());
+    return 1;
+  }
+  int status = 0;
+  {
+    vorsk_sdl::CSdlAudioBackend backend([](const std::string& notice) {
+      std::fprintf(stderr, "vorsk: %s\n", notice.c_str());
+    });
+    platform::CMciInterpreter interpreter(backend, platform::UiQueue());
+    vorsk_sdl::CSdlTimerService timers;
+    const unsigned int wakeup = vorsk_sdl::InstallUiQueueWakeup();
+    platform::SetMciDevice(&interpreter);
+    platform::SetTimerService(&timers);
+    {
+      ui::CSdlBoard board(wakeup);
+      if (!board.IsOpen()) {
+        std::fprintf(stderr, "vorsk: cannot open a window: %s\n", SDL_GetError());
+        status = 1;
+      } else {
+        ui::CMainWindow window(board, platform::ProgramFolder(), platform::TempFolder());
+        board.Attach(&window);
+        platform::SetMessageBoxes(&board);
+        platform::SetMessagePump(&board);
+        window.OnInitDialog();
+        board.Run();
+        window.OnDestroy();
+        platform::SetMessagePump(nullptr);
+        platform::SetMessageBoxes(nullptr);
+        board.Attach(nullptr);
+      }
+    }
+    platform::SetTimerService(nullptr);
+    platform::SetMciDevice(nullptr);
+    platform::UiQueue().SetWakeup(nullptr);
+    platform::UiQueue().Clear();
+  }
+  SDL_Quit();
+  // EXIT, the close button and Esc are all a normal end.
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (!std::strcmp(argv[i], "--version")) {
+      std::puts("vorsk 2.1.0");
+      return 0;
+    }
+    std::fprintf(stderr, "vorsk: unknown argument '%s'\n%s", argv[i], kUsage);
+    return 2;
+  }
+  return RunWindow();
+}

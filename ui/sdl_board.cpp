@@ -1,0 +1,415 @@
+#include "ui/sdl_board.h"
+
+#include <SDL_image.h>
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/ui_queue.h"
+#include "resources/resource_table.h"
+
+namespace ui {
+namespace {
+
+constexpr const char* kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+constexpr int kFontPoints = 11;
+constexpr SDL_Color kProgressBack{150, 149, 147, 255};
+constexpr SDL_Color kProgressBar{52, 101, 164, 255};
+constexpr SDL_Color kLabelBack{120, 140, 131, 255};
+constexpr SDL_Color kWhite{255, 255, 255, 255};
+// While a GENERATE pumps messages: how often the window system is asked for events, and the
+// least time between two repaints.
+constexpr long long kPumpGapMs = 5;
+constexpr long long kPumpPaintGapMs = 40;
+// Longest wait for the splash to be mapped before it is painted.
+constexpr long long kSplashMapWaitMs = 200;
+// About box.
+constexpr int kAboutW = 380, kAboutH = 220;
+constexpr SDL_Rect kAboutOk{280, 170, 80, 30};
+
+SDL_Surface* LoadPicture(int id) {
+  const auto bytes = resources::FindResource(resources::kBitmap, id);
+  if (!bytes) return nullptr;
+  return IMG_Load_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1);
+}
+
+void Fill(SDL_Renderer* renderer, const SDL_Rect& rect, SDL_Color c) {
+  SDL_SetRenderDrawColor(renderer, c.r, c.g, c.b, c.a);
+  SDL_RenderFillRect(renderer, &rect);
+}
+
+void Fill(SDL_Surface* target, const SDL_Rect& rect, SDL_Color c) {
+  SDL_FillRect(target, &rect, SDL_MapRGB(target->format, c.r, c.g, c.b));
+}
+
+// Copies the whole of source into rect of target, scaled when the sizes differ.
+void Put(SDL_Surface* source, SDL_Surface* target, SDL_Rect rect) {
+  if (rect.w == source->w && rect.h == source->h) {
+    SDL_BlitSurface(source, nullptr, target, &rect);
+  } else {
+    SDL_BlitScaled(source, nullptr, target, &rect);
+  }
+}
+
+Key KeyOf(SDL_Keycode code, char& ch) {
+  ch = 0;
+  switch (code) {
+    case SDLK_PAGEUP: return Key::PageUp;
+    case SDLK_PAGEDOWN: return Key::PageDown;
+    case SDLK_LEFT: return Key::Left;
+    case SDLK_RIGHT: return Key::Right;
+    case SDLK_UP: return Key::Up;
+    case SDLK_DOWN: return Key::Down;
+    case SDLK_F1: return Key::F1;
+    case SDLK_ESCAPE: return Key::Escape;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return Key::Return;
+    default: break;
+  }
+  if ((code >= SDLK_a && code <= SDLK_z) || (code >= SDLK_0 && code <= SDLK_9)) {
+    ch = static_cast<char>(code);
+  }
+  return Key::Other;
+}
+
+}  // namespace
+
+CSdlBoard::CSdlBoard(unsigned int uiWakeupEvent) : m_nWakeupEvent(uiWakeupEvent) {
+  // The board is drawn on the CPU into the window's own surface; a GL-backed surface would only
+  // add a software GL renderer's threads where no graphics card is used.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  IMG_Init(IMG_INIT_PNG);
+  if (TTF_Init() == 0) m_pFont = TTF_OpenFont(kFontPath, kFontPoints);
+  m_pMain = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             kBoardWidth, kBoardHeight, SDL_WINDOW_HIDDEN);
+}
+
+CSdlBoard::~CSdlBoard() {
+  for (auto& [id, surface] : m_bitmaps) {
+    if (surface) SDL_FreeSurface(surface);
+  }
+  if (m_pText) SDL_FreeSurface(m_pText);
+  if (m_pMain) SDL_DestroyWindow(m_pMain);
+  if (m_pSplash) SDL_DestroyWindow(m_pSplash);
+  if (m_pFont) TTF_CloseFont(m_pFont);
+  TTF_Quit();
+  IMG_Quit();
+}
+
+void CSdlBoard::ShowSplash() {
+  SDL_Surface* picture = LoadPicture(kSplashBitmap);
+  const int w = picture ? picture->w : 300, h = picture ? picture->h : 300;
+  m_pSplash = SDL_CreateWindow("Vorsk", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
+                               SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR);
+  if (m_pSplash) {
+    // Painted once the window system has mapped it; the events stay queued for the board.
+    const long long until = NowMs() + kSplashMapWaitMs;
+    while (!(SDL_GetWindowFlags(m_pSplash) & SDL_WINDOW_SHOWN) && NowMs() < until) SDL_Delay(5);
+    SDL_PumpEvents();
+    SDL_Surface* target = SDL_GetWindowSurface(m_pSplash);
+    if (target && picture) SDL_BlitSurface(picture, nullptr, target, nullptr);
+    if (target) SDL_UpdateWindowSurface(m_pSplash);
+  }
+  if (picture) SDL_FreeSurface(picture);
+}
+
+void CSdlBoard::WaitUntilMs(long long ms) {
+  // Nothing is dispatched meanwhile; the splash is only kept painted.
+  while (NowMs() < ms) {
+    SDL_PumpEvents();
+    if (m_pSplash) SDL_UpdateWindowSurface(m_pSplash);
+    const long long left = ms - NowMs();
+    SDL_Delay(static_cast<Uint32>(left > 50 ? 50 : (left > 0 ? left : 0)));
+  }
+}
+
+void CSdlBoard::HideSplash() {
+  if (m_pSplash) SDL_HideWindow(m_pSplash);
+}
+
+void CSdlBoard::SetIcon(int bitmap) {
+  SDL_Surface* icon = LoadPicture(bitmap);
+  if (m_pMain && icon) SDL_SetWindowIcon(m_pMain, icon);
+  if (icon) SDL_FreeSurface(icon);
+}
+
+void CSdlBoard::SetBackground(int bitmap) {
+  m_nBackground = bitmap;
+  int w = 0, h = 0;
+  if (SDL_Surface* picture = Bitmap(bitmap); picture && m_pMain) {
+    w = picture->w;
+    h = picture->h;
+    SDL_SetWindowSize(m_pMain, w, h);
+  }
+}
+
+SDL_Surface* CSdlBoard::Bitmap(int id) {
+  if (id == 0) return nullptr;
+  const auto it = m_bitmaps.find(id);
+  if (it != m_bitmaps.end()) return it->second;
+  return m_bitmaps[id] = LoadPicture(id);
+}
+
+SDL_Surface* CSdlBoard::Text(const std::string& text) {
+  if (text != m_strText || !m_pText) {
+    if (m_pText) SDL_FreeSurface(m_pText);
+    m_pText = nullptr;
+    m_strText = text;
+    if (m_pFont && !text.empty()) m_pText = TTF_RenderUTF8_Blended(m_pFont, text.c_str(), kWhite);
+  }
+  return m_pText;
+}
+
+bool CSdlBoard::DrawPanel(int i, long long now, SDL_Surface* target) {
+  CAnimationPanel& panel = m_pWindow->Panel(i);
+  if (!panel.IsShown()) return false;
+  const platform::AviMovie& movie = panel.Movie();
+  const int frame = panel.CurrentFrame(now);
+  if (frame < 0 || frame >= static_cast<int>(movie.m_frames.size())) return false;
+  SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<std::uint8_t*>(movie.m_frames[frame].data()), movie.m_nWidth, movie.m_nHeight, 24,
+      movie.m_nWidth * 3, SDL_PIXELFORMAT_RGB24);
+  if (!picture) return false;
+  const Rect& r = panel.PanelRect();
+  Put(picture, target, {r.x, r.y, r.w, r.h});
+  SDL_FreeSurface(picture);
+  m_panelFrames[i] = frame;
+  return true;
+}
+
+void CSdlBoard::Paint() {
+  SDL_Surface* target = m_pMain && m_pWindow ? SDL_GetWindowSurface(m_pMain) : nullptr;
+  if (!target) return;
+  const long long now = NowMs();
+  Fill(target, {0, 0, target->w, target->h}, SDL_Color{212, 208, 200, 255});
+  if (SDL_Surface* background = Bitmap(m_nBackground)) {
+    if (background->format->format != target->format->format) {
+      // Once: the opaque board in the window's own format copies without per-pixel blending.
+      if (SDL_Surface* converted = SDL_ConvertSurface(background, target->format, 0)) {
+        SDL_FreeSurface(background);
+        m_bitmaps[m_nBackground] = background = converted;
+        SDL_SetSurfaceBlendMode(background, SDL_BLENDMODE_NONE);
+      }
+    }
+    SDL_BlitSurface(background, nullptr, target, nullptr);
+  }
+  for (const ControlInfo& info : BoardControls()) {
+    const CMainWindow::ControlState& state = m_pWindow->Control(info.id);
+    if (!state.bVisible) continue;
+    SDL_Rect rect{info.rect.x, info.rect.y, info.rect.w, info.rect.h};
+    switch (info.kind) {
+      case ControlKind::Bitmap:
+        if (SDL_Surface* picture = Bitmap(state.bitmap)) {
+          if (rect.w == 0) rect.w = picture->w, rect.h = picture->h;
+          Put(picture, target, rect);
+        }
+        break;
+      case ControlKind::Progress: {
+        Fill(target, rect, kProgressBack);
+        const int span = state.upper - state.lower;
+        int pos = state.pos - state.lower;
+        if (pos > span) pos = span;
+        if (span > 0 && pos > 0) Fill(target, {rect.x, rect.y, rect.w * pos / span, rect.h}, kProgressBar);
+        break;
+      }
+      case ControlKind::Label: {
+        Fill(target, rect, kLabelBack);
+        if (SDL_Surface* text = Text(m_pWindow->StatusText())) {
+          SDL_Rect source{0, 0, text->w < rect.w - 2 ? text->w : rect.w - 2, text->h};
+          SDL_Rect place{rect.x + 2, rect.y + (rect.h - text->h) / 2, source.w, source.h};
+          SDL_BlitSurface(text, &source, target, &place);
+        }
+        break;
+      }
+      case ControlKind::Frame: break;
+    }
+  }
+  for (int i = 0; i < 3; ++i) DrawPanel(i, now, target);
+  SDL_UpdateWindowSurface(m_pMain);
+  m_pWindow->Painted();
+  m_nLastPaintMs = now;
+}
+
+void CSdlBoard::RepaintNow() { Paint(); }
+
+void CSdlBoard::PaintIfDue() {
+  if (!m_pWindow || !m_pMain) return;
+  if (m_pWindow->NeedsRepaint()) {
+    Paint();
+    return;
+  }
+  // Only panels moved on: draw those and send just their rectangles to the screen.
+  const long long now = NowMs();
+  SDL_Rect rects[3];
+  int n = 0;
+  SDL_Surface* target = nullptr;
+  for (int i = 0; i < 3; ++i) {
+    CAnimationPanel& panel = m_pWindow->Panel(i);
+    if (!panel.IsShown() || panel.CurrentFrame(now) == m_panelFrames[i]) continue;
+    if (!target && !(target = SDL_GetWindowSurface(m_pMain))) return;
+    if (DrawPanel(i, now, target)) {
+      const Rect& r = panel.PanelRect();
+      rects[n++] = {r.x, r.y, r.w, r.h};
+    }
+  }
+  if (n > 0) {
+    SDL_UpdateWindowSurfaceRects(m_pMain, rects, n);
+    m_nLastPaintMs = now;
+  }
+}
+
+void CSdlBoard::Dispatch(const SDL_Event& event) {
+  if (!m_pWindow) return;
+  if (event.type == m_nWakeupEvent) {
+    platform::UiQueue().DispatchOne(*m_pWindow);
+    return;
+  }
+  switch (event.type) {
+    case SDL_QUIT: m_pWindow->OnClose(); break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) m_pWindow->OnClose();
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED) m_pWindow->Invalidate();
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      if (event.button.button == SDL_BUTTON_LEFT) m_pWindow->OnLButtonDown(event.button.x, event.button.y);
+      if (event.button.button == SDL_BUTTON_RIGHT) m_pWindow->OnRButtonDown();
+      break;
+    case SDL_KEYDOWN: {
+      char ch = 0;
+      const Key key = KeyOf(event.key.keysym.sym, ch);
+      if (key != Key::Other || ch != 0) m_pWindow->OnKeyDown(key, ch);
+      break;
+    }
+    default: break;
+  }
+}
+
+void CSdlBoard::PumpOneMessage() {
+  // Called once per chunk of a running GENERATE: the window system is asked for new events
+  // and the board repainted only every few milliseconds, so the run keeps its pace.
+  const long long now = NowMs();
+  if (now - m_nLastPumpMs >= kPumpGapMs) {
+    SDL_PumpEvents();
+    m_nLastPumpMs = now;
+  }
+  SDL_Event event;
+  if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) Dispatch(event);
+  if (NowMs() - m_nLastPaintMs >= kPumpPaintGapMs) PaintIfDue();
+}
+
+void CSdlBoard::Run() {
+  if (!m_pMain || !m_pWindow) return;
+  SDL_ShowWindow(m_pMain);
+  m_pWindow->Invalidate();
+  while (!m_pWindow->DialogEnded()) {
+    PaintIfDue();
+    long long wait = -1;
+    const long long now = NowMs();
+    for (int i = 0; i < 3; ++i) {
+      CAnimationPanel& panel = m_pWindow->Panel(i);
+      if (!panel.IsShown()) continue;
+      const long long next = panel.NextFrameMs(now);
+      if (next >= 0 && (wait < 0 || next - now < wait)) wait = next > now ? next - now : 0;
+    }
+    SDL_Event event;
+    const int got = wait < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, static_cast<int>(wait));
+    if (got) Dispatch(event);
+  }
+  SDL_HideWindow(m_pMain);
+}
+
+void CSdlBoard::OpenUrl(const std::string& url) { SDL_OpenURL(url.c_str()); }
+
+int CSdlBoard::Show(const std::string& text, const std::string& caption, platform::MbIcon icon,
+                    platform::MbButtons buttons) {
+  Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+  if (icon == platform::MbIcon::Error) flags = SDL_MESSAGEBOX_ERROR;
+  if (icon == platform::MbIcon::Exclamation) flags = SDL_MESSAGEBOX_WARNING;
+  const SDL_MessageBoxButtonData ok[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, platform::IDOK, "OK"}};
+  const SDL_MessageBoxButtonData retry[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, platform::IDRETRY, "Retry"},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, platform::IDCANCEL, "Cancel"}};
+  const bool bRetry = buttons == platform::MbButtons::RetryCancel;
+  SDL_MessageBoxData data{flags, m_pMain, caption.c_str(), text.c_str(), bRetry ? 2 : 1,
+                          bRetry ? retry : ok, nullptr};
+  int answer = 0;
+  if (SDL_ShowMessageBox(&data, &answer) != 0 || answer < 0) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    answer = bRetry ? platform::IDCANCEL : platform::IDOK;
+  }
+  if (m_pWindow) m_pWindow->Invalidate();
+  return answer;
+}
+
+void CSdlBoard::ShowAbout() {
+  SDL_Window* about = SDL_CreateWindow("About Vorsk", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                       kAboutW, kAboutH, 0);
+  if (!about) return;
+  SDL_Renderer* renderer = SDL_CreateRenderer(about, -1, SDL_RENDERER_SOFTWARE);
+  SDL_Texture* picture = nullptr;
+  if (SDL_Surface* surface = renderer ? LoadPicture(kAboutBitmap) : nullptr) {
+    picture = SDL_CreateTextureFromSurface(renderer, surface);
+    SDL_FreeSurface(surface);
+  }
+  SDL_Texture* text = nullptr;
+  SDL_Texture* okText = nullptr;
+  SDL_Rect textRect{200, 60, 0, 0}, okRect{0, 0, 0, 0};
+  if (renderer && m_pFont) {
+    for (auto [label, target, rect] : {std::tuple{kAboutText, &text, &textRect}, std::tuple{"OK", &okText, &okRect}}) {
+      if (SDL_Surface* s = TTF_RenderUTF8_Blended(m_pFont, label, SDL_Color{0, 0, 0, 255})) {
+        *target = SDL_CreateTextureFromSurface(renderer, s);
+        rect->w = s->w;
+        rect->h = s->h;
+        SDL_FreeSurface(s);
+      }
+    }
+  }
+  okRect.x = kAboutOk.x + (kAboutOk.w - okRect.w) / 2;
+  okRect.y = kAboutOk.y + (kAboutOk.h - okRect.h) / 2;
+  const Uint32 aboutId = SDL_GetWindowID(about);
+  bool bOpen = true;
+  while (bOpen) {
+    if (renderer) {
+      SDL_SetRenderDrawColor(renderer, 236, 233, 216, 255);
+      SDL_RenderClear(renderer);
+      const SDL_Rect pictureRect{20, 20, 160, 160};
+      if (picture) SDL_RenderCopy(renderer, picture, nullptr, &pictureRect);
+      if (text) SDL_RenderCopy(renderer, text, nullptr, &textRect);
+      Fill(renderer, kAboutOk, SDL_Color{200, 200, 200, 255});
+      SDL_SetRenderDrawColor(renderer, 60, 60, 60, 255);
+      SDL_RenderDrawRect(renderer, &kAboutOk);
+      if (okText) SDL_RenderCopy(renderer, okText, nullptr, &okRect);
+      SDL_RenderPresent(renderer);
+    }
+    SDL_Event event;
+    if (!SDL_WaitEvent(&event)) break;
+    switch (event.type) {
+      case SDL_QUIT: bOpen = false; break;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE && event.window.windowID == aboutId) bOpen = false;
+        break;
+      case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_ESCAPE ||
+            event.key.keysym.sym == SDLK_SPACE) {
+          bOpen = false;
+        }
+        break;
+      case SDL_MOUSEBUTTONDOWN: {
+        const SDL_Point p{event.button.x, event.button.y};
+        if (event.button.windowID == aboutId && SDL_PointInRect(&p, &kAboutOk)) bOpen = false;
+        break;
+      }
+      default:
+        if (event.type == m_nWakeupEvent && m_pWindow) platform::UiQueue().DispatchOne(*m_pWindow);
+        break;
+    }
+  }
+  if (text) SDL_DestroyTexture(text);
+  if (okText) SDL_DestroyTexture(okText);
+  if (picture) SDL_DestroyTexture(picture);
+  if (renderer) SDL_DestroyRenderer(renderer);
+  SDL_DestroyWindow(about);
+  if (m_pWindow) m_pWindow->Invalidate();
+}
+
+}  // namespace ui

@@ -1,0 +1,78 @@
+// CSdlBoard: the board on SDL2. One fixed-size window (hidden until the start-up is done), the
+// splash, the About box, real message boxes with the window as parent, and the event loop.
+//
+// It paints what the CMainWindow holds (background 596, the visible controls in creation order,
+// progress bars, the status label in DejaVu Sans, the animation panels) into the window's
+// surface only when something changed; when only a panel's frame is due, only that panel's
+// rectangle is drawn and sent to the screen. Between those it sleeps in SDL_WaitEvent. As the
+// process's message pump it dispatches one SDL event per PumpOneMessage call, which is how a
+// GENERATE running inside a click keeps the board alive. Pictures come from the resource
+// table; a picture that is missing is not drawn. UI thread only; SDL video must be initialised
+// by the caller before construction.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <map>
+#include <string>
+
+#include "platform/message_box.h"
+#include "platform/message_pump.h"
+#include "ui/main_window.h"
+
+namespace ui {
+
+class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public platform::IMessagePump {
+ public:
+  // uiWakeupEvent: the SDL event type that says "the UI queue has a message".
+  explicit CSdlBoard(unsigned int uiWakeupEvent);
+  ~CSdlBoard() override;
+  CSdlBoard(const CSdlBoard&) = delete;
+  CSdlBoard& operator=(const CSdlBoard&) = delete;
+
+  bool IsOpen() const { return m_pMain != nullptr; }
+  void Attach(CMainWindow* window) { m_pWindow = window; }
+  // Shows the board and runs the events until the dialog ends.
+  void Run();
+  // One event, if any, handled; then the board is repainted if that is due.
+  void PumpOneMessage() override;
+
+  // IWindowHost
+  void ShowSplash() override;
+  void HideSplash() override;
+  long long NowMs() override { return static_cast<long long>(SDL_GetTicks64()); }
+  void WaitUntilMs(long long ms) override;
+  void SetIcon(int bitmap) override;
+  void SetBackground(int bitmap) override;
+  void RepaintNow() override;
+  void OpenUrl(const std::string& url) override;
+  void ShowAbout() override;
+  // IMessageBoxes
+  int Show(const std::string& text, const std::string& caption, platform::MbIcon icon,
+           platform::MbButtons buttons) override;
+
+ private:
+  void Dispatch(const SDL_Event& event);
+  void PaintIfDue();
+  void Paint();
+  // Draws panel i's frame of now into target; false when it is not shown.
+  bool DrawPanel(int i, long long now, SDL_Surface* target);
+  SDL_Surface* Bitmap(int id);
+  SDL_Surface* Text(const std::string& text);
+
+  unsigned int m_nWakeupEvent;
+  CMainWindow* m_pWindow = nullptr;
+  SDL_Window* m_pMain = nullptr;
+  SDL_Window* m_pSplash = nullptr;
+  TTF_Font* m_pFont = nullptr;
+  int m_nBackground = 0;
+  std::map<int, SDL_Surface*> m_bitmaps;  // pictures as decoded; nullptr: missing
+  SDL_Surface* m_pText = nullptr;
+  std::string m_strText;
+  int m_panelFrames[3] = {-1, -1, -1};
+  long long m_nLastPaintMs = 0;
+  long long m_nLastPumpMs = 0;
+};
+
+}  // namespace ui
