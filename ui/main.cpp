@@ -1,5 +1,6 @@
 // vorsk: the window program. "vorsk --help" and "vorsk --version" answer without a window.
 #include <SDL.h>
+#include <signal.h>
 
 #include <cstdio>
 #include <cstring>
@@ -25,11 +26,19 @@ constexpr const char* kUsage =
     "Pieces are written to the Archive folder beside the program; the options are kept in\n"
     "Vorsk.INI. Without a display, use vorsk-cli.\n";
 
+// SDL turns SIGINT and SIGTERM into a quit event, which closes the window through its shutdown
+// sequence (the unsaved session removed, the settings kept). A hang-up takes the same road.
+extern "C" void OnHangUp(int) { ::raise(SIGTERM); }
+
 int RunWindow() {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "vorsk: cannot open a window: %s\n", SDL_GetError());
     return 1;
   }
+  struct sigaction hangUp {};
+  hangUp.sa_handler = OnHangUp;
+  sigemptyset(&hangUp.sa_mask);
+  sigaction(SIGHUP, &hangUp, nullptr);
   int status = 0;
   {
     vorsk_sdl::CSdlAudioBackend backend([](const std::string& notice) {
