@@ -319,6 +319,25 @@ void CSdlBoard::Run() {
 
 void CSdlBoard::OpenUrl(const std::string& url) { SDL_OpenURL(url.c_str()); }
 
+namespace {
+// The X11 message box draws a tab as a box glyph; the summaries align their file names with
+// tabs, so each becomes spaces up to the next multiple of four columns.
+std::string ExpandTabs(const std::string& text) {
+  constexpr size_t kTabWidth = 4;
+  std::string out;
+  size_t column = 0;
+  for (const char ch : text) {
+    if (ch == '\t') {
+      do out += ' '; while (++column % kTabWidth != 0);
+    } else {
+      out += ch;
+      column = ch == '\n' ? 0 : column + 1;
+    }
+  }
+  return out;
+}
+}  // namespace
+
 int CSdlBoard::Show(const std::string& text, const std::string& caption, platform::MbIcon icon,
                     platform::MbButtons buttons) {
   Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
@@ -330,7 +349,8 @@ int CSdlBoard::Show(const std::string& text, const std::string& caption, platfor
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, platform::IDRETRY, "Retry"},
       {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, platform::IDCANCEL, "Cancel"}};
   const bool bRetry = buttons == platform::MbButtons::RetryCancel;
-  SDL_MessageBoxData data{flags, m_pMain, caption.c_str(), text.c_str(), bRetry ? 2 : 1,
+  const std::string shown = ExpandTabs(text);
+  SDL_MessageBoxData data{flags, m_pMain, caption.c_str(), shown.c_str(), bRetry ? 2 : 1,
                           bRetry ? retry : ok, nullptr};
   int answer = 0;
   if (SDL_ShowMessageBox(&data, &answer) != 0 || answer < 0) {
