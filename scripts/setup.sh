@@ -9,17 +9,8 @@ packages=(build-essential cmake pkg-config libgtest-dev libfluidsynth-dev fluid-
   libsndfile1-dev libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libcairo2-dev libpango1.0-dev
   fonts-dejavu-core ${VORSK_EXTRA_PACKAGES:-})
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing Debian packages: ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+. "$root/scripts/install-packages.sh"
+install_packages "${packages[@]}"
 
 build_dir="${VORSK_BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
