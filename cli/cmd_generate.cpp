@@ -44,8 +44,6 @@ const char kSummary[] =
     "Exit status: 0 done, 1 failed, 2 usage error, 130 / 143 / 129 cancelled by Ctrl-C /\n"
     "SIGTERM / SIGHUP.";
 
-// Exit status after a cancelling signal: 128 + the signal's number.
-constexpr int kExitSignalBase = 128;
 // The signals that cancel a run like Ctrl-C does.
 constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
 

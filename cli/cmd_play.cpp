@@ -32,7 +32,7 @@ const char kUsage[] =
     "files once the first phrase has begun, otherwise the whole session); q or Esc quit.\n"
     "Without a sound device the piece plays silently.\n"
     "Exit status: 0 played to the end or quit, 1 the piece cannot be played, 2 usage error,\n"
-    "130 interrupted (Ctrl-C).\n";
+    "130 / 143 / 129 stopped by Ctrl-C / SIGTERM / SIGHUP (the terminal is restored).\n";
 
 constexpr const char kPieceSuffix[] = "Mix.wav";
 constexpr int kDefaultTempo = 60;

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "platform/mci.h"
@@ -24,17 +25,20 @@ constexpr int kBarWidth = 30;        // characters between the brackets
 constexpr int kKeyWaitMs = 20;       // longest wait for a key between looks at the queue
 constexpr int kEscapeFollowMs = 30;  // an escape sequence's bytes follow within this time
 
-volatile std::sig_atomic_t g_interrupted = 0;
-extern "C" void OnPlayInterrupt(int) { g_interrupted = 1; }
+// The signals that stop the player like q does, leaving the terminal as it was.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// Ctrl-C and a terminal without echo or line buffering, for the life of the object.
+volatile std::sig_atomic_t g_interrupted = 0;  // the number of the signal that came, or 0
+extern "C" void OnPlayInterrupt(int signal) { g_interrupted = signal; }
+
+// The stopping signals and a terminal without echo or line buffering, for the life of the object.
 class CTerminalScope {
  public:
   CTerminalScope() {
     struct sigaction action {};
     action.sa_handler = OnPlayInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &m_previousInt);
+    for (size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &action, &m_previous[i]);
     m_bRaw = ::isatty(STDIN_FILENO) && ::tcgetattr(STDIN_FILENO, &m_saved) == 0;
     if (m_bRaw) {
       termios raw = m_saved;
@@ -46,11 +50,11 @@ class CTerminalScope {
   }
   ~CTerminalScope() {
     if (m_bRaw) ::tcsetattr(STDIN_FILENO, TCSANOW, &m_saved);
-    sigaction(SIGINT, &m_previousInt, nullptr);
+    for (size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &m_previous[i], nullptr);
   }
 
  private:
-  struct sigaction m_previousInt {};
+  struct sigaction m_previous[std::size(kStopSignals)] {};
   termios m_saved {};
   bool m_bRaw = false;
 };
@@ -170,7 +174,7 @@ int RunPlayLoop(CSession& session) {
       while (session.m_nPlaybackState != kStateIdle) {
         if (g_interrupted) {
           player.StopPlayback();
-          exitStatus = kExitInterrupted;
+          exitStatus = kExitSignalBase + g_interrupted;
           break;
         }
         int wait = timers.MsUntilNextTick();

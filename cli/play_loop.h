@@ -20,7 +20,9 @@ class CSession;
 
 inline constexpr int kExitPlayed = 0;
 inline constexpr int kExitCantPlay = 1;
-inline constexpr int kExitInterrupted = 130;
+// After a cancelling signal (Ctrl-C, SIGTERM, SIGHUP): this plus the signal's number, so 130,
+// 143 and 129.
+inline constexpr int kExitSignalBase = 128;
 
 int RunPlayLoop(CSession& session);
 
