@@ -3,11 +3,14 @@
 #include <strings.h>
 
 #include <cctype>
-#include <cstdarg>
 #include <cstdio>
 #include <unordered_set>
 
+#include "render/render_support.h"
+
 namespace {
+
+using render::Format;
 
 constexpr int kEighth60 = 44100;  // one eighth at tempo 60, in bytes
 // The tempos every family is complete for, in the order their completions are appended.
@@ -25,16 +28,6 @@ const char* RootName(int pitchClass) {
 
 // "C_1", "C#1", ... "B_4" for note numbers 1..48, the composer's note names.
 std::string NoteName(int n) { return RootName((n - 1) % 12 + 1) + std::to_string((n - 1) / 12 + 1); }
-
-std::string Name(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Name(const char* format, ...) {
-  char text[64];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  return text;
-}
 
 // Appends entries after a group's existing ones, skipping names the group already holds, so
 // the entries laid out before keep their offsets and each archive only grows at its end.
@@ -55,7 +48,7 @@ class CGroupAppender {
 void AppendMelodyNotes(CGroupAppender& a, int tempo) {
   for (int n = 1; n <= 48; ++n)
     for (int len = 1; len <= 6; ++len)
-      a.Add(Name("TP%.2d%s_T%.3d_L%d_11111.wav", n, NoteName(n).c_str(), tempo, len),
+      a.Add(Format("TP%.2d%s_T%.3d_L%d_11111.wav", n, NoteName(n).c_str(), tempo, len),
             EighthBytes(tempo) * (len + 1));
 }
 
@@ -64,19 +57,19 @@ void AppendChords(CGroupAppender& a, int tempo) {
     for (const char* scale : {"maj", "min"})
       for (int len = 3; len <= 6; ++len)
         for (int v = 1; v <= 5; ++v)
-          a.Add(Name("CH%.2d_%s%s_%.3d_L%d_%d.wav", kk, RootName(kk), scale, tempo, len, v),
+          a.Add(Format("CH%.2d_%s%s_%.3d_L%d_%d.wav", kk, RootName(kk), scale, tempo, len, v),
                 EighthBytes(tempo) * (len + 1));
 }
 
 // A drum loop holds nine bars and 124 bytes more.
 void AppendDrumLoops(CGroupAppender& a, int tempo) {
-  for (const int loop : {7, 9}) a.Add(Name("DL_%.3d_%.2d.wav", tempo, loop), 72 * EighthBytes(tempo) + 124);
+  for (const int loop : {7, 9}) a.Add(Format("DL_%.3d_%.2d.wav", tempo, loop), 72 * EighthBytes(tempo) + 124);
 }
 
 void AppendLowNotes(CGroupAppender& a, int tempo) {
   for (int n = 1; n <= 24; ++n)
     for (int v = 1; v <= 2; ++v)
-      a.Add(Name("PP%.2d%s%.3d_%d.wav", n, NoteName(n).c_str(), tempo, v), 2 * EighthBytes(tempo));
+      a.Add(Format("PP%.2d%s%.3d_%d.wav", n, NoteName(n).c_str(), tempo, v), 2 * EighthBytes(tempo));
 }
 
 // TA (variants 1..5) and TF (variants 1..7).
@@ -84,7 +77,7 @@ void AppendFigures(CGroupAppender& a, const char* family, int variants, int temp
   for (int kk = 1; kk <= 12; ++kk)
     for (int len = 1; len <= 6; ++len)
       for (int v = 1; v <= variants; ++v)
-        a.Add(Name("%s%.2d%s%.3d%d%.2d.wav", family, kk, RootName(kk), tempo, len, v),
+        a.Add(Format("%s%.2d%s%.3d%d%.2d.wav", family, kk, RootName(kk), tempo, len, v),
               EighthBytes(tempo) * (len + 1));
 }
 

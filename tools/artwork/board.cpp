@@ -12,13 +12,7 @@ constexpr Rgb kWhite{1, 1, 1};
 constexpr Rgb kLitText = Hex(0x1c1406);
 
 TextStyle Style(double px, Rgb colour, bool bBold = true, Align align = Align::kCentre) {
-  TextStyle s;
-  s.px = px;
-  s.bBold = bBold;
-  s.bCondensed = true;
-  s.colour = colour;
-  s.align = align;
-  return s;
+  return MakeStyle(px, colour, bBold, align);
 }
 
 Box Inset(Box b, double d) { return {b.x + d, b.y + d, b.w - 2 * d, b.h - 2 * d}; }

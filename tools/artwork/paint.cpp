@@ -85,6 +85,16 @@ void FillVertical(cairo_t* cr, Box b, Rgb top, Rgb bottom) {
   cairo_pattern_destroy(p);
 }
 
+TextStyle MakeStyle(double px, Rgb colour, bool bBold, Align align) {
+  TextStyle s;
+  s.px = px;
+  s.bBold = bBold;
+  s.bCondensed = true;
+  s.colour = colour;
+  s.align = align;
+  return s;
+}
+
 Box MeasureText(cairo_t* cr, const std::string& text, const TextStyle& style) {
   Layout layout = MakeLayout(cr, text, style);
   PangoRectangle ink, logical;

@@ -60,6 +60,9 @@ void FillRect(cairo_t* cr, Box b, Rgb c, double alpha = 1.0);
 // A vertical gradient fill of the current path from top to bottom colour (path is consumed).
 void FillVertical(cairo_t* cr, Box b, Rgb top, Rgb bottom);
 
+// The artwork's text style: DejaVu condensed at px pixels, bold or book, in colour, aligned.
+TextStyle MakeStyle(double px, Rgb colour, bool bBold, Align align);
+
 // Width and height the text takes in the style (lines separated by '\n').
 Box MeasureText(cairo_t* cr, const std::string& text, const TextStyle& style);
 // Height of text wrapped at width.

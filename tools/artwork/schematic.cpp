@@ -19,13 +19,7 @@ constexpr Rgb kInk = Hex(0x1a1406);
 Box Mini(Box b) { return {kMiniX + b.x * kScale, kMiniY + b.y * kScale, b.w * kScale, b.h * kScale}; }
 
 TextStyle Text(double px, Rgb colour, bool bBold, Align align = Align::kLeft) {
-  TextStyle s;
-  s.px = px;
-  s.bBold = bBold;
-  s.bCondensed = true;
-  s.colour = colour;
-  s.align = align;
-  return s;
+  return MakeStyle(px, colour, bBold, align);
 }
 
 void Badge(cairo_t* cr, double cx, double cy, const std::string& key, Rgb fill = kBadge) {
