@@ -5,17 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/mci.h"
-#include "platform/mci_interpreter.h"
-#include "platform/message_box.h"
-#include "platform/message_pump.h"
 #include "platform/system_paths.h"
-#include "platform/timer_service.h"
-#include "platform/ui_queue.h"
-#include "sdl/sdl_audio_backend.h"
-#include "sdl/sdl_timer_service.h"
-#include "ui/main_window.h"
-#include "ui/sdl_board.h"
+#include "ui/window_program.h"
 
 namespace {
 
@@ -39,41 +30,8 @@ int RunWindow() {
   hangUp.sa_handler = OnHangUp;
   sigemptyset(&hangUp.sa_mask);
   sigaction(SIGHUP, &hangUp, nullptr);
-  int status = 0;
-  {
-    vorsk_sdl::CSdlAudioBackend backend([](const std::string& notice) {
-      std::fprintf(stderr, "vorsk: %s\n", notice.c_str());
-    });
-    platform::CMciInterpreter interpreter(backend, platform::UiQueue());
-    vorsk_sdl::CSdlTimerService timers;
-    const unsigned int wakeup = vorsk_sdl::InstallUiQueueWakeup();
-    platform::SetMciDevice(&interpreter);
-    platform::SetTimerService(&timers);
-    {
-      ui::CSdlBoard board(wakeup);
-      if (!board.IsOpen()) {
-        std::fprintf(stderr, "vorsk: cannot open a window: %s\n", SDL_GetError());
-        status = 1;
-      } else {
-        ui::CMainWindow window(board, platform::ProgramFolder(), platform::TempFolder());
-        board.Attach(&window);
-        platform::SetMessageBoxes(&board);
-        platform::SetMessagePump(&board);
-        window.OnInitDialog();
-        board.Run();
-        window.OnDestroy();
-        platform::SetMessagePump(nullptr);
-        platform::SetMessageBoxes(nullptr);
-        board.Attach(nullptr);
-      }
-    }
-    platform::SetTimerService(nullptr);
-    platform::SetMciDevice(nullptr);
-    platform::UiQueue().SetWakeup(nullptr);
-    platform::UiQueue().Clear();
-  }
+  const int status = ui::RunWindowProgram(platform::ProgramFolder());
   SDL_Quit();
-  // EXIT, the close button and Esc are all a normal end.
   return status;
 }
 

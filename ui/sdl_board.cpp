@@ -227,12 +227,14 @@ void CSdlBoard::Paint() {
   SDL_UpdateWindowSurface(m_pMain);
   m_pWindow->Painted();
   m_nLastPaintMs = now;
+  if (m_probe) m_probe(target->w * target->h);
 }
 
 void CSdlBoard::RepaintNow() { Paint(); }
 
 void CSdlBoard::PaintIfDue() {
   if (!m_pWindow || !m_pMain) return;
+  if (m_probe) m_probe(0);
   if (m_pWindow->NeedsRepaint()) {
     Paint();
     return;
@@ -240,7 +242,7 @@ void CSdlBoard::PaintIfDue() {
   // Only panels moved on: draw those and send just their rectangles to the screen.
   const long long now = NowMs();
   SDL_Rect rects[3];
-  int n = 0;
+  int n = 0, pixels = 0;
   SDL_Surface* target = nullptr;
   for (int i = 0; i < 3; ++i) {
     CAnimationPanel& panel = m_pWindow->Panel(i);
@@ -249,11 +251,13 @@ void CSdlBoard::PaintIfDue() {
     if (DrawPanel(i, now, target)) {
       const Rect& r = panel.PanelRect();
       rects[n++] = {r.x, r.y, r.w, r.h};
+      pixels += r.w * r.h;
     }
   }
   if (n > 0) {
     SDL_UpdateWindowSurfaceRects(m_pMain, rects, n);
     m_nLastPaintMs = now;
+    if (m_probe) m_probe(pixels);
   }
 }
 

@@ -14,6 +14,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -37,6 +38,12 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   void Run();
   // One event, if any, handled; then the board is repainted if that is due.
   void PumpOneMessage() override;
+
+  // Told on the UI thread each time the board looks whether to repaint (0) and each time it
+  // sends pixels to the screen (how many). None is set in the program; the window benchmark
+  // times repaints through it.
+  using PaintProbe = std::function<void(int pixelsSent)>;
+  void SetPaintProbe(PaintProbe probe) { m_probe = std::move(probe); }
 
   // IWindowHost
   void ShowSplash() override;
@@ -73,6 +80,7 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   int m_panelFrames[3] = {-1, -1, -1};
   long long m_nLastPaintMs = 0;
   long long m_nLastPumpMs = 0;
+  PaintProbe m_probe;
 };
 
 }  // namespace ui
