@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "platform/ui_queue.h"
 #include "resources/resource_table.h"
@@ -176,10 +177,17 @@ bool CSdlBoard::DrawPanel(int i, long long now, SDL_Surface* target) {
   return true;
 }
 
-void CSdlBoard::Paint() {
-  SDL_Surface* target = m_pMain && m_pWindow ? SDL_GetWindowSurface(m_pMain) : nullptr;
-  if (!target) return;
-  const long long now = NowMs();
+SDL_Rect CSdlBoard::ControlRect(const ControlInfo& info, int bitmap) {
+  SDL_Rect rect{info.rect.x, info.rect.y, info.rect.w, info.rect.h};
+  if (rect.w == 0) {
+    SDL_Surface* picture = Bitmap(bitmap);
+    rect.w = picture ? picture->w : 0;
+    rect.h = picture ? picture->h : 0;
+  }
+  return rect;
+}
+
+void CSdlBoard::DrawBoard(SDL_Surface* target, long long now) {
   Fill(target, {0, 0, target->w, target->h}, SDL_Color{212, 208, 200, 255});
   if (SDL_Surface* background = Bitmap(m_nBackground)) {
     if (background->format->format != target->format->format) {
@@ -195,13 +203,10 @@ void CSdlBoard::Paint() {
   for (const ControlInfo& info : BoardControls()) {
     const CMainWindow::ControlState& state = m_pWindow->Control(info.id);
     if (!state.bVisible) continue;
-    SDL_Rect rect{info.rect.x, info.rect.y, info.rect.w, info.rect.h};
+    SDL_Rect rect = ControlRect(info, state.bitmap);
     switch (info.kind) {
       case ControlKind::Bitmap:
-        if (SDL_Surface* picture = Bitmap(state.bitmap)) {
-          if (rect.w == 0) rect.w = picture->w, rect.h = picture->h;
-          Put(picture, target, rect);
-        }
+        if (SDL_Surface* picture = Bitmap(state.bitmap)) Put(picture, target, rect);
         break;
       case ControlKind::Progress: {
         Fill(target, rect, kProgressBack);
@@ -224,10 +229,36 @@ void CSdlBoard::Paint() {
     }
   }
   for (int i = 0; i < 3; ++i) DrawPanel(i, now, target);
+}
+
+// What a control looked like when it was last drawn.
+CSdlBoard::Painted CSdlBoard::PaintedState(const ControlInfo& info) {
+  const CMainWindow::ControlState& state = m_pWindow->Control(info.id);
+  Painted painted{state.bVisible, state.bitmap, state.lower, state.upper, state.pos, {}};
+  if (info.kind == ControlKind::Label) painted.text = m_pWindow->StatusText();
+  return painted;
+}
+
+void CSdlBoard::Paint() {
+  SDL_Surface* target = m_pMain && m_pWindow ? SDL_GetWindowSurface(m_pMain) : nullptr;
+  if (!target) return;
+  const long long now = NowMs();
+  SDL_SetClipRect(target, nullptr);
+  DrawBoard(target, now);
   SDL_UpdateWindowSurface(m_pMain);
+  const auto controls = BoardControls();
+  m_painted.resize(controls.size());
+  for (size_t k = 0; k < controls.size(); ++k) m_painted[k] = PaintedState(controls[k]);
+  for (int i = 0; i < 3; ++i) m_bPanelShown[i] = m_pWindow->Panel(i).IsShown();
+  m_bWholeBoard = false;
   m_pWindow->Painted();
   m_nLastPaintMs = now;
   if (m_probe) m_probe(target->w * target->h);
+}
+
+void CSdlBoard::InvalidateAll() {
+  m_bWholeBoard = true;
+  if (m_pWindow) m_pWindow->Invalidate();
 }
 
 void CSdlBoard::RepaintNow() { Paint(); }
@@ -235,30 +266,58 @@ void CSdlBoard::RepaintNow() { Paint(); }
 void CSdlBoard::PaintIfDue() {
   if (!m_pWindow || !m_pMain) return;
   if (m_probe) m_probe(0);
-  if (m_pWindow->NeedsRepaint()) {
+  const bool bChanged = m_pWindow->NeedsRepaint();
+  if (bChanged && (m_bWholeBoard || m_painted.size() != BoardControls().size())) {
     Paint();
     return;
   }
-  // Only panels moved on: draw those and send just their rectangles to the screen.
+  SDL_Surface* target = SDL_GetWindowSurface(m_pMain);
+  if (!target) return;
+  // The rectangles to draw again: each changed control where it was and where it is now, and
+  // each panel whose frame moved on or that was shown or hidden.
   const long long now = NowMs();
-  SDL_Rect rects[3];
-  int n = 0, pixels = 0;
-  SDL_Surface* target = nullptr;
-  for (int i = 0; i < 3; ++i) {
-    CAnimationPanel& panel = m_pWindow->Panel(i);
-    if (!panel.IsShown() || panel.CurrentFrame(now) == m_panelFrames[i]) continue;
-    if (!target && !(target = SDL_GetWindowSurface(m_pMain))) return;
-    if (DrawPanel(i, now, target)) {
-      const Rect& r = panel.PanelRect();
-      rects[n++] = {r.x, r.y, r.w, r.h};
-      pixels += r.w * r.h;
+  std::vector<SDL_Rect> rects;
+  const auto addRect = [&rects](const SDL_Rect& r) {
+    if (r.w > 0 && r.h > 0) rects.push_back(r);
+  };
+  if (bChanged) {
+    const auto controls = BoardControls();
+    for (size_t k = 0; k < controls.size(); ++k) {
+      const Painted is = PaintedState(controls[k]);
+      Painted& was = m_painted[k];
+      if (is == was) continue;
+      if (was.bVisible) addRect(ControlRect(controls[k], was.bitmap));
+      if (is.bVisible) addRect(ControlRect(controls[k], is.bitmap));
+      was = is;
     }
   }
-  if (n > 0) {
-    SDL_UpdateWindowSurfaceRects(m_pMain, rects, n);
-    m_nLastPaintMs = now;
-    if (m_probe) m_probe(pixels);
+  for (int i = 0; i < 3; ++i) {
+    CAnimationPanel& panel = m_pWindow->Panel(i);
+    const bool bShown = panel.IsShown();
+    if (bShown != m_bPanelShown[i] || (bShown && panel.CurrentFrame(now) != m_panelFrames[i])) {
+      const Rect& r = panel.PanelRect();
+      addRect({r.x, r.y, r.w, r.h});
+    }
+    m_bPanelShown[i] = bShown;
   }
+  if (bChanged) m_pWindow->Painted();
+  if (rects.empty()) return;
+  long long pixels = 0;
+  for (const SDL_Rect& r : rects) pixels += 1LL * r.w * r.h;
+  if (pixels * 2 > 1LL * target->w * target->h) {
+    Paint();  // most of the board: one whole repaint costs less
+    return;
+  }
+  // Each rectangle is drawn from the board up, everything else clipped away, so the window
+  // shows what a whole repaint would.
+  for (const SDL_Rect& r : rects) {
+    SDL_SetClipRect(target, &r);
+    DrawBoard(target, now);
+  }
+  SDL_SetClipRect(target, nullptr);
+  SDL_UpdateWindowSurfaceRects(m_pMain, rects.data(), static_cast<int>(rects.size()));
+  m_nLastPaintMs = now;
+  if (m_probe) m_probe(static_cast<int>(pixels));
 }
 
 void CSdlBoard::Dispatch(const SDL_Event& event) {
@@ -271,7 +330,7 @@ void CSdlBoard::Dispatch(const SDL_Event& event) {
     case SDL_QUIT: m_pWindow->OnClose(); break;
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) m_pWindow->OnClose();
-      if (event.window.event == SDL_WINDOWEVENT_EXPOSED) m_pWindow->Invalidate();
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED) InvalidateAll();
       break;
     case SDL_MOUSEBUTTONDOWN:
       if (event.button.button == SDL_BUTTON_LEFT) m_pWindow->OnLButtonDown(event.button.x, event.button.y);
@@ -303,7 +362,7 @@ void CSdlBoard::PumpOneMessage() {
 void CSdlBoard::Run() {
   if (!m_pMain || !m_pWindow) return;
   SDL_ShowWindow(m_pMain);
-  m_pWindow->Invalidate();
+  InvalidateAll();
   while (!m_pWindow->DialogEnded()) {
     PaintIfDue();
     long long wait = -1;
@@ -361,7 +420,7 @@ int CSdlBoard::Show(const std::string& text, const std::string& caption, platfor
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     answer = bRetry ? platform::IDCANCEL : platform::IDOK;
   }
-  if (m_pWindow) m_pWindow->Invalidate();
+  InvalidateAll();
   return answer;
 }
 
@@ -433,7 +492,7 @@ void CSdlBoard::ShowAbout() {
   if (picture) SDL_DestroyTexture(picture);
   if (renderer) SDL_DestroyRenderer(renderer);
   SDL_DestroyWindow(about);
-  if (m_pWindow) m_pWindow->Invalidate();
+  InvalidateAll();
 }
 
 }  // namespace ui

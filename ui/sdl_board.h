@@ -17,6 +17,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
@@ -38,6 +39,11 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   void Run();
   // One event, if any, handled; then the board is repainted if that is due.
   void PumpOneMessage() override;
+  // Draws again what changed since the last paint (controls and panel frames) and sends only
+  // those rectangles to the screen; the whole board after an expose, a box or About.
+  void PaintIfDue();
+  // The window's surface: the board as last painted (nullptr without a window).
+  SDL_Surface* Surface() { return m_pMain ? SDL_GetWindowSurface(m_pMain) : nullptr; }
 
   // Told on the UI thread each time the board looks whether to repaint (0) and each time it
   // sends pixels to the screen (how many). None is set in the program; the window benchmark
@@ -61,8 +67,11 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
 
  private:
   void Dispatch(const SDL_Event& event);
-  void PaintIfDue();
   void Paint();
+  void InvalidateAll();  // the next paint draws the whole board
+  // Draws the whole board into target, within target's clip rectangle.
+  void DrawBoard(SDL_Surface* target, long long now);
+  SDL_Rect ControlRect(const ControlInfo& info, int bitmap);
   // Draws panel i's frame of now into target; false when it is not shown.
   bool DrawPanel(int i, long long now, SDL_Surface* target);
   SDL_Surface* Bitmap(int id);
@@ -78,6 +87,17 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   SDL_Surface* m_pText = nullptr;
   std::string m_strText;
   int m_panelFrames[3] = {-1, -1, -1};
+  // Each control of BoardControls() as it was last drawn.
+  struct Painted {
+    bool bVisible = false;
+    int bitmap = 0, lower = 0, upper = 0, pos = 0;
+    std::string text;  // the label's
+    bool operator==(const Painted&) const = default;
+  };
+  Painted PaintedState(const ControlInfo& info);
+  std::vector<Painted> m_painted;
+  bool m_bPanelShown[3] = {false, false, false};
+  bool m_bWholeBoard = true;
   long long m_nLastPaintMs = 0;
   long long m_nLastPumpMs = 0;
   PaintProbe m_probe;
