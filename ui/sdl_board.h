@@ -3,8 +3,9 @@
 //
 // It paints what the CMainWindow holds (background 596, the visible controls in creation order,
 // progress bars, the status label in DejaVu Sans, the animation panels) into the window's
-// surface only when something changed; when only a panel's frame is due, only that panel's
-// rectangle is drawn and sent to the screen. Between those it sleeps in SDL_WaitEvent. As the
+// surface only when something changed, and then only the rectangles of what changed (each
+// drawn from the board up) are drawn and sent to the screen; an expose, a message box or
+// About brings a whole repaint. Between those it sleeps in SDL_WaitEvent. As the
 // process's message pump it dispatches one SDL event per PumpOneMessage call, which is how a
 // GENERATE running inside a click keeps the board alive. Pictures come from the resource
 // table; a picture that is missing is not drawn. UI thread only; SDL video must be initialised
