@@ -2,7 +2,7 @@
 // piece into the program folder's Archive/ (or --out DIR) and keeps the session, as SAVE does.
 // Progress and message boxes go to standard error; standard output carries the paths of the
 // log, Piano.wav and Mix.wav and the length of the piece. Ctrl-C, SIGTERM and SIGHUP cancel
-// through the STOP path.
+// through the STOP path; SIGWINCH redraws the progress bar at the terminal's new width.
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,6 +24,7 @@
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
 #include "platform/system_paths.h"
+#include "platform/terminal.h"
 #include "session/console_progress_view.h"
 #include "session/generate.h"
 #include "session/session_files.h"
@@ -38,39 +39,51 @@ const char kSummary[] =
     "time as yymmdd_hhmmss_. The program folder must hold the sample archives Data0.dat to\n"
     "Data3.dat and data4.dat. Progress goes to standard error; the paths of the three files and\n"
     "the length of the piece go to standard output. With --session-id the same options give\n"
-    "the same Mix.wav byte for byte. Ctrl-C (and SIGTERM, SIGHUP) cancels and removes the new\n"
-    "session's files.\n"
-    "With --play the piece then plays as with 'vorsk-cli play'.\n"
-    "Exit status: 0 done, 1 failed, 2 usage error, 130 / 143 / 129 cancelled by Ctrl-C /\n"
-    "SIGTERM / SIGHUP.";
+    "the same Mix.wav byte for byte; --from-log FILE takes the options and the session id of a\n"
+    "session's log and so makes that piece again, byte for byte, as a new session. Ctrl-C (and\n"
+    "SIGTERM, SIGHUP) cancels and removes the new session's files.\n"
+    "With --play the piece then plays as with 'vorsk-cli play'. With -v the flags that make the\n"
+    "same piece go to standard error.";
+
+const char kExitStatus[] =
+    "0 done, 1 failed (also a --from-log file that is not a session log),\n"
+    "2 usage error, 130 / 143 / 129 cancelled by Ctrl-C / SIGTERM / SIGHUP.";
 
 // The signals that cancel a run like Ctrl-C does.
 constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile std::sig_atomic_t g_interrupted = 0;  // the first cancelling signal, 0 before
+volatile std::sig_atomic_t g_resized = 0;      // SIGWINCH since the last pump
 
 extern "C" void OnInterrupt(int signal) {
   if (g_interrupted == 0) g_interrupted = signal;
 }
 
-// The command line's message pump: the one message it knows is Ctrl-C, which it answers with
-// the STOP click, once.
+extern "C" void OnResize(int) { g_resized = 1; }
+
+// The command line's message pump: it answers Ctrl-C with the STOP click, once, and a resized
+// terminal with a redrawn progress bar.
 class CInterruptPump : public platform::IMessagePump {
  public:
-  explicit CInterruptPump(CSession& session) : m_session(session) {}
+  CInterruptPump(CSession& session, CConsoleProgressView& progress) : m_session(session), m_progress(progress) {}
   void PumpOneMessage() override {
     if (g_interrupted && !m_bStopped) {
       m_bStopped = true;
       PressStop(m_session);
     }
+    if (g_resized) {
+      g_resized = 0;
+      m_progress.Resize(platform::TerminalColumns(STDERR_FILENO));
+    }
   }
 
  private:
   CSession& m_session;
+  CConsoleProgressView& m_progress;
   bool m_bStopped = false;
 };
 
-// Installs the handler of the cancelling signals for the life of the object.
+// Installs the handlers of the cancelling signals and of SIGWINCH for the life of the object.
 class CInterruptScope {
  public:
   CInterruptScope() {
@@ -78,13 +91,20 @@ class CInterruptScope {
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     for (size_t i = 0; i < std::size(kCancelSignals); ++i) sigaction(kCancelSignals[i], &action, &m_previous[i]);
+    struct sigaction resize {};
+    resize.sa_handler = OnResize;
+    resize.sa_flags = SA_RESTART;
+    sigemptyset(&resize.sa_mask);
+    sigaction(SIGWINCH, &resize, &m_previousResize);
   }
   ~CInterruptScope() {
     for (size_t i = 0; i < std::size(kCancelSignals); ++i) sigaction(kCancelSignals[i], &m_previous[i], nullptr);
+    sigaction(SIGWINCH, &m_previousResize, nullptr);
   }
 
  private:
   struct sigaction m_previous[std::size(kCancelSignals)] {};
+  struct sigaction m_previousResize {};
 };
 
 // Makes the --out folder (and its parents). false, after a message naming the folder and the
@@ -133,8 +153,9 @@ long long TrackSeconds(const std::string& path) {
 
 }  // namespace
 
-int RunGenerate(int argc, char** argv) {
+int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   CliOptions cli;
+  cli.verbosity = verbosity;
   std::string outDir;
   bool bOut = false, bPlay = false;
   const std::vector<CliExtraFlag> extras = {
@@ -143,10 +164,10 @@ int RunGenerate(int argc, char** argv) {
       {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay}};
   switch (ParseCliOptions("generate", argc, argv, extras, cli)) {
     case kCliHelp:
-      PrintCliHelp(stdout, "generate", kSummary, extras);
-      return 0;
+      PrintCliHelp(stdout, "generate", kSummary, kExitStatus, extras);
+      return kExitOk;
     case kCliUsageError:
-      return 2;
+      return kExitUsage;
     case kCliParsed:
       break;
   }
@@ -154,23 +175,28 @@ int RunGenerate(int argc, char** argv) {
   if (bOut && (outDir.empty() || outDir[0] == '-')) {
     std::fputs("vorsk-cli generate: --out needs a folder name (write ./-x for a folder that "
                "begins with '-')\n", stderr);
-    return 2;
+    return kExitUsage;
   }
-  if (bOut && !MakeOutFolder(outDir)) return 1;
+  if (!cli.strFromLog.empty() && !LoadLoggedOptions("generate", cli)) return kExitFailed;
+  if (bOut && !MakeOutFolder(outDir)) return kExitFailed;
 
   COptionSet options;
   CopyOptions(cli, options);
   theComposer.m_bFixedSessionId = cli.bSessionId;
   theComposer.m_nFixedSessionId = cli.nSessionId;
 
-  CConsoleProgressView progress(stderr, ::isatty(STDERR_FILENO) != 0);
+  const bool bTerminal = ::isatty(STDERR_FILENO) != 0;
+  const ProgressStyle style = cli.verbosity == kCliQuiet ? ProgressStyle::kNone
+                              : bTerminal                ? ProgressStyle::kInPlace
+                                                         : ProgressStyle::kLines;
+  CConsoleProgressView progress(stderr, style, bTerminal ? platform::TerminalColumns(STDERR_FILENO) : 0);
   CSession session(options, platform::ProgramFolder(), &progress);
   if (bOut) session.m_strArchiveOverride = outDir;
 
   int result = 0;
   {
     CInterruptScope interrupt;
-    CInterruptPump pump(session);
+    CInterruptPump pump(session, progress);
     platform::SetMessagePump(&pump);
     platform::SetMessageBoxes(&progress);
     result = Generate(session);
@@ -187,7 +213,10 @@ int RunGenerate(int argc, char** argv) {
     std::fputs("vorsk-cli generate: cancelled\n", stderr);
     return kExitSignalBase + g_interrupted;
   }
-  if (result != kGenerateOk) return 1;
+  if (result != kGenerateOk) return kExitFailed;
+  if (cli.verbosity == kCliVerbose) {
+    std::fprintf(stderr, "vorsk-cli generate %s\n", OptionFlags(cli, theComposer.m_nSessionId).c_str());
+  }
 
   const long long seconds = TrackSeconds(session.m_strPiecePath);
   std::printf("Log:    %slog.txt\n", session.m_strSessionPrefix.c_str());
@@ -198,12 +227,12 @@ int RunGenerate(int argc, char** argv) {
     // Nobody learns where the piece is: it is not kept.
     std::fprintf(stderr, "vorsk-cli generate: cannot write to standard output: %s\n", std::strerror(errno));
     DeleteSessionFiles(session);
-    return 1;
+    return kExitFailed;
   }
   SaveSession(session);
   if (bPlay) {
     session.SetView(nullptr);
-    return RunPlayLoop(session);
+    return RunPlayLoop(session, cli.verbosity == kCliQuiet);
   }
   return 0;
 }

@@ -16,12 +16,17 @@ const char kSummary[] =
     "Composes a piece from the options and prints its plan: one line per bar (two-digit note\n"
     "numbers 01..48, a blank, one-digit durations in eighths), then CHOICES with the drum-loop\n"
     "choice of each 8-bar section, then VELOCITIES with the velocity string. The same session\n"
-    "id and options always print the same plan.";
+    "id and options always print the same plan; --from-log FILE prints the plan of a session.\n"
+    "With -v the flags that make the same plan go to standard error.";
+
+const char kExitStatus[] =
+    "0 printed, 1 failed (a log that cannot be read or written), 2 usage error.";
 
 }  // namespace
 
-int RunPlan(int argc, char** argv) {
+int RunPlan(int argc, char** argv, CliVerbosity verbosity) {
   CliOptions options;
+  options.verbosity = verbosity;
   std::string logPrefix;
   bool bLogPrefix = false;  // the session log is logPrefix + "log.txt", kept
   const std::vector<CliExtraFlag> extras = {
@@ -29,13 +34,14 @@ int RunPlan(int argc, char** argv) {
        &bLogPrefix}};
   switch (ParseCliOptions("plan", argc, argv, extras, options)) {
     case kCliHelp:
-      PrintCliHelp(stdout, "plan", kSummary, extras);
-      return 0;
+      PrintCliHelp(stdout, "plan", kSummary, kExitStatus, extras);
+      return kExitOk;
     case kCliUsageError:
-      return 2;
+      return kExitUsage;
     case kCliParsed:
       break;
   }
+  if (!options.strFromLog.empty() && !LoadLoggedOptions("plan", options)) return kExitFailed;
 
   // Without --log-prefix the log goes to a uniquely named scratch file, removed afterwards.
   std::string prefix = logPrefix;
@@ -45,7 +51,7 @@ int RunPlan(int argc, char** argv) {
     if (scratch.empty()) {
       std::fprintf(stderr, "vorsk-cli plan: cannot create a file in the temporary folder %s\n",
                    platform::TempFolder().c_str());
-      return 1;
+      return kExitFailed;
     }
     prefix = scratch + "_";
   }
@@ -65,9 +71,12 @@ int RunPlan(int argc, char** argv) {
   if (composer.m_nBars == 0) {
     std::fprintf(stderr, "vorsk-cli plan: cannot create the session log %slog.txt\n",
                  prefix.c_str());
-    return 1;
+    return kExitFailed;
   }
 
+  if (options.verbosity == kCliVerbose) {
+    std::fprintf(stderr, "vorsk-cli plan %s\n", OptionFlags(options, composer.m_nSessionId).c_str());
+  }
   composer.RewindPlan();
   std::string bar;
   for (int i = 0; i < composer.m_nBars; ++i) {
@@ -83,7 +92,7 @@ int RunPlan(int argc, char** argv) {
   std::fputc('\n', stdout);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "vorsk-cli plan: cannot write the plan to standard output\n");
-    return 1;
+    return kExitFailed;
   }
-  return 0;
+  return kExitOk;
 }

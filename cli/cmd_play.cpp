@@ -1,6 +1,7 @@
 // vorsk-cli play [PATH]: plays a piece in the terminal with the playback controller of the
-// window. PATH defaults to the newest "*Mix.wav" of the archive folder (--out DIR as for
-// generate). The tempo and the phrase count come from the session's log (the piece's path
+// window. PATH defaults to the piece of the newest session of the archive folder (--out DIR as
+// for generate), the last that 'vorsk-cli list' shows; in a folder without sessions, to its
+// newest "*Mix.wav". The tempo and the phrase count come from the session's log (the piece's path
 // with "Mix.wav" replaced by "log.txt") when there is one; otherwise tempo 60 and the phrases
 // that fit the length.
 #include <cstdio>
@@ -10,7 +11,9 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "cli/cli_options.h"
 #include "cli/commands.h"
 #include "cli/play_loop.h"
 #include "options/option_set.h"
@@ -18,6 +21,7 @@
 #include "platform/text_file.h"
 #include "platform/wave_source.h"
 #include "playback/playback_timing.h"
+#include "session/session_list.h"
 #include "session/session_state.h"
 
 namespace {
@@ -25,14 +29,24 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kUsage[] =
-    "Usage: vorsk-cli play [PATH] [--out DIR]\n"
-    "Plays a piece: PATH, or the newest *Mix.wav in the Archive folder beside the program (or\n"
-    "DIR). One status line shows time, phrase, position and state. Keys: space pause/resume;\n"
-    "n or Right next phrase; p or Left previous phrase; s save (the playing phrase as excerpt\n"
-    "files once the first phrase has begun, otherwise the whole session); q or Esc quit.\n"
-    "Without a sound device the piece plays silently.\n"
-    "Exit status: 0 played to the end or quit, 1 the piece cannot be played, 2 usage error,\n"
-    "130 / 143 / 129 stopped by Ctrl-C / SIGTERM / SIGHUP (the terminal is restored).\n";
+    "Usage: vorsk-cli play [options] [PATH]\n"
+    "\n"
+    "Plays a piece: PATH, or the Mix.wav of the newest session in the Archive folder beside the\n"
+    "program (or DIR), the last one 'vorsk-cli list' shows. One status line shows time, phrase,\n"
+    "position and state. Keys: space pause/resume; n or Right next phrase; p or Left previous\n"
+    "phrase; s save (the playing phrase as excerpt files once the first phrase has begun,\n"
+    "otherwise the whole session); q or Esc quit. Without a sound device the piece plays\n"
+    "silently.\n"
+    "\n"
+    "Options:\n"
+    "  --out DIR                the archive folder to take the newest session from\n"
+    "  -q, --quiet              no status line\n"
+    "  -v, --verbose            name the piece, its tempo and phrases on standard error\n"
+    "  -h, --help               show this text and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0 played to the end or quit, 1 the piece cannot be played, 2 usage error,\n"
+    "  130 / 143 / 129 stopped by Ctrl-C / SIGTERM / SIGHUP (the terminal is restored).\n";
 
 constexpr const char kPieceSuffix[] = "Mix.wav";
 constexpr int kDefaultTempo = 60;
@@ -41,8 +55,14 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The newest "*Mix.wav" of folder (by modification time, then by name); "" when none.
+// The piece of the newest session of folder that has one and is not being made; without one,
+// the newest "*Mix.wav" (by modification time, then by name); "" when none.
 std::string NewestPiece(const std::string& folder) {
+  std::vector<ArchivedSession> sessions;
+  ListSessions(folder, sessions);
+  for (auto s = sessions.rbegin(); s != sessions.rend(); ++s) {
+    if (s->bMix && !s->bInProgress) return folder + s->strName + kPieceSuffix;
+  }
   std::error_code ec;
   std::string best;
   fs::file_time_type bestTime{};
@@ -86,7 +106,7 @@ int PhrasesThatFit(long long lengthMs, int tempo) {
 
 }  // namespace
 
-int RunPlay(int argc, char** argv) {
+int RunPlay(int argc, char** argv, CliVerbosity verbosity) {
   std::string path, outDir;
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -94,7 +114,9 @@ int RunPlay(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--out" || arg.rfind("--out=", 0) == 0) {
+    if (arg == "-q" || arg == "--quiet" || arg == "-v" || arg == "--verbose") {
+      verbosity = arg == "-q" || arg == "--quiet" ? kCliQuiet : kCliVerbose;
+    } else if (arg == "--out" || arg.rfind("--out=", 0) == 0) {
       if (arg == "--out" && i + 1 >= argc) {
         std::fputs("vorsk-cli play: --out needs a folder name\n", stderr);
         return 2;
@@ -105,7 +127,7 @@ int RunPlay(int argc, char** argv) {
         return 2;
       }
     } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
-      std::fprintf(stderr, "vorsk-cli play: unknown flag '%s' (valid: --out DIR, --help)\n", arg.c_str());
+      std::fprintf(stderr, "vorsk-cli play: unknown flag '%s' (valid: --out DIR, -q, -v, --help)\n", arg.c_str());
       return 2;
     } else if (path.empty()) {
       path = arg;
@@ -114,8 +136,11 @@ int RunPlay(int argc, char** argv) {
       return 2;
     }
   }
+  COptionSet options;
+  CSession session(options, platform::ProgramFolder());
   if (path.empty()) {
-    const std::string folder = outDir.empty() ? platform::ProgramFolder() + "/Archive" : outDir;
+    session.m_strArchiveOverride = outDir;
+    const std::string folder = session.ArchiveFolderForRun();
     path = NewestPiece(folder);
     if (path.empty()) {
       std::fprintf(stderr, "vorsk-cli play: no *Mix.wav in %s; run 'vorsk-cli generate' first\n",
@@ -124,8 +149,6 @@ int RunPlay(int argc, char** argv) {
     }
   }
 
-  COptionSet options;
-  CSession session(options, platform::ProgramFolder());
   session.m_strPiecePath = path;
   // A session's piece: its folder and name let SAVE write excerpts beside it.
   const fs::path piece(path);
@@ -148,5 +171,8 @@ int RunPlay(int argc, char** argv) {
   }
   session.m_nPieceTempo = tempo;
   session.m_nPhraseCount = phrases;
-  return RunPlayLoop(session);
+  if (verbosity == kCliVerbose) {
+    std::fprintf(stderr, "Playing %s: tempo %d, %d phrases\n", path.c_str(), tempo, phrases);
+  }
+  return RunPlayLoop(session, verbosity == kCliQuiet);
 }

@@ -1,7 +1,11 @@
-// The subcommands of vorsk-cli. Each takes the arguments after its name and returns the
-// process exit status: 0 success, 1 failure, 2 usage error, 130 cancelled.
+// The subcommands of vorsk-cli. Each takes the arguments after its name and the verbosity
+// given before it (-q, -v; its own -q or -v wins), and returns the process exit status:
+// 0 success, 1 failure, 2 usage error, 128 + the signal when cancelled (130 for Ctrl-C).
 #pragma once
 
-int RunPlan(int argc, char** argv);
-int RunGenerate(int argc, char** argv);
-int RunPlay(int argc, char** argv);
+#include "cli/cli_options.h"
+
+int RunPlan(int argc, char** argv, CliVerbosity verbosity);
+int RunGenerate(int argc, char** argv, CliVerbosity verbosity);
+int RunPlay(int argc, char** argv, CliVerbosity verbosity);
+int RunList(int argc, char** argv, CliVerbosity verbosity);

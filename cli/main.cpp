@@ -7,25 +7,71 @@
 
 namespace {
 
-const char kCommands[] =
-    "Commands:\n"
-    "  plan       compose a piece and print its plan (one line per bar)\n"
-    "  generate   compose, render and mix a piece into Archive/ (or --out DIR)\n"
-    "  play       play a piece in the terminal (default: the newest one in Archive/)\n"
+const char kUsage[] =
+    "Usage: vorsk-cli [-q | -v] <command> [options]\n"
+    "       vorsk-cli --version | --help\n"
     "\n"
-    "Run 'vorsk-cli <command> --help' for the flags of one command.";
+    "Composes, renders and plays Vorsk pieces without the window.\n"
+    "\n"
+    "Commands:\n"
+    "  generate   compose, render and mix a piece into the archive folder (or --out DIR);\n"
+    "             --from-log FILE makes the piece of a session log again\n"
+    "  plan       compose a piece and print its plan (one line per bar)\n"
+    "  play       play a piece in the terminal (default: the newest session's)\n"
+    "  list       list the sessions of the archive folder, oldest first\n"
+    "\n"
+    "Options:\n"
+    "  -q, --quiet     no progress (messages and results still appear)\n"
+    "  -v, --verbose   more detail on standard error\n"
+    "  --version       print the version and exit\n"
+    "  -h, --help      show this text and exit\n"
+    "\n"
+    "Run 'vorsk-cli <command> --help' for the options of one command. Pieces go to the Archive\n"
+    "folder beside the program.\n"
+    "\n"
+    "Exit status: 0 success, 1 failure, 2 usage error, 128 + the signal when cancelled\n"
+    "(130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";
+
+struct Command {
+  const char* name;
+  int (*run)(int argc, char** argv, CliVerbosity verbosity);
+};
+
+constexpr Command kCommands[] = {
+    {"generate", RunGenerate}, {"plan", RunPlan}, {"play", RunPlay}, {"list", RunList}};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    std::FILE* out = argc < 2 ? stderr : stdout;
-    PrintCliHelp(out, "<command>", kCommands, {});
-    return argc < 2 ? 2 : 0;
+  CliVerbosity verbosity = kCliNormal;
+  int i = 1;
+  for (; i < argc && argv[i][0] == '-'; ++i) {
+    const char* arg = argv[i];
+    if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    }
+    if (!std::strcmp(arg, "--version")) {
+      std::puts("vorsk-cli " VORSK_VERSION);
+      return kExitOk;
+    }
+    if (!std::strcmp(arg, "-q") || !std::strcmp(arg, "--quiet")) {
+      verbosity = kCliQuiet;
+    } else if (!std::strcmp(arg, "-v") || !std::strcmp(arg, "--verbose")) {
+      verbosity = kCliVerbose;
+    } else {
+      std::fprintf(stderr, "vorsk-cli: unknown option '%s' (see 'vorsk-cli --help')\n", arg);
+      return kExitUsage;
+    }
   }
-  if (std::strcmp(argv[1], "plan") == 0) return RunPlan(argc - 2, argv + 2);
-  if (std::strcmp(argv[1], "generate") == 0) return RunGenerate(argc - 2, argv + 2);
-  if (std::strcmp(argv[1], "play") == 0) return RunPlay(argc - 2, argv + 2);
-  std::fprintf(stderr, "vorsk-cli: unknown command '%s' (valid: plan, generate, play)\n", argv[1]);
-  return 2;
+  if (i >= argc) {
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  for (const Command& command : kCommands) {
+    if (!std::strcmp(argv[i], command.name)) return command.run(argc - i - 1, argv + i + 1, verbosity);
+  }
+  std::fprintf(stderr, "vorsk-cli: unknown command '%s' (valid: generate, plan, play, list; see "
+                       "'vorsk-cli --help')\n", argv[i]);
+  return kExitUsage;
 }

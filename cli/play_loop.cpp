@@ -11,6 +11,7 @@
 
 #include "platform/mci.h"
 #include "platform/mci_interpreter.h"
+#include "platform/terminal.h"
 #include "platform/message_box.h"
 #include "platform/timer_service.h"
 #include "platform/ui_queue.h"
@@ -21,7 +22,8 @@
 
 namespace {
 
-constexpr int kBarWidth = 30;        // characters between the brackets
+constexpr int kBarWidth = 30;        // characters between the brackets, off the terminal
+constexpr int kMinBarWidth = 10;     // on a terminal narrower than this bar, the bar is left out
 constexpr int kKeyWaitMs = 20;       // longest wait for a key between looks at the queue
 constexpr int kEscapeFollowMs = 30;  // an escape sequence's bytes follow within this time
 
@@ -99,9 +101,23 @@ Key ReadKey(int timeoutMs, bool& bInputOpen) {
 // middle of it.
 class CStatusLine : public platform::IMessageBoxes {
  public:
-  CStatusLine() : m_bInPlace(::isatty(STDOUT_FILENO) != 0) {}
+  explicit CStatusLine(bool bQuiet) : m_bInPlace(::isatty(STDOUT_FILENO) != 0), m_bQuiet(bQuiet) {}
+  // The line for the state shown; on a terminal as wide as it is now less one column, so a
+  // resized terminal gets a line of its new width at the next look.
+  void Draw(int seconds, int totalSeconds, int phrase, int phraseCount, bool bPaused) {
+    if (!m_bInPlace) {
+      Draw(PlayStatusLine(seconds, totalSeconds, phrase, phraseCount, bPaused, kBarWidth));
+      return;
+    }
+    const int room = platform::TerminalColumns(STDOUT_FILENO) - 1;
+    // The line with a bar of one character, less that character: all but the bar.
+    const int fixed = static_cast<int>(PlayStatusLine(seconds, totalSeconds, phrase, phraseCount, bPaused, 1).size()) - 1;
+    const int barWidth = room - fixed >= kMinBarWidth ? room - fixed : 0;
+    const std::string line = PlayStatusLine(seconds, totalSeconds, phrase, phraseCount, bPaused, barWidth);
+    Draw(line.substr(0, room > 0 ? static_cast<size_t>(room) : 0));
+  }
   void Draw(const std::string& line) {
-    if (line == m_strLast) return;
+    if (m_bQuiet || line == m_strLast) return;
     m_strLast = line;
     if (m_bInPlace) {
       std::printf("\r%s\x1b[K", line.c_str());
@@ -126,6 +142,7 @@ class CStatusLine : public platform::IMessageBoxes {
 
  private:
   bool m_bInPlace;
+  bool m_bQuiet;
   bool m_bOpen = false;
   std::string m_strLast;
 };
@@ -144,13 +161,14 @@ std::string PlayStatusLine(int seconds, int totalSeconds, int phrase, int phrase
                            bool bPaused, int barWidth) {
   if (seconds < 0) seconds = 0;
   const int filled = totalSeconds > 0 ? (seconds >= totalSeconds ? barWidth : seconds * barWidth / totalSeconds) : 0;
+  const std::string bar =
+      barWidth > 0 ? "[" + std::string(filled, '#') + std::string(barWidth - filled, '-') + "]  " : "";
   return Clock(seconds) + "/" + Clock(totalSeconds) + "  phrase " + TwoDigits(phrase) + "/" +
-         TwoDigits(phraseCount) + "  [" + std::string(filled, '#') +
-         std::string(barWidth - filled, '-') + "]  " + (bPaused ? "paused" : "playing");
+         TwoDigits(phraseCount) + "  " + bar + (bPaused ? "paused" : "playing");
 }
 
-int RunPlayLoop(CSession& session) {
-  CStatusLine status;
+int RunPlayLoop(CSession& session, bool bQuiet) {
+  CStatusLine status(bQuiet);
   vorsk_sdl::CSdlAudioBackend backend([&status](const std::string& notice) {
     status.End();
     std::fprintf(stderr, "%s\n", notice.c_str());
@@ -190,9 +208,8 @@ int RunPlayLoop(CSession& session) {
         timers.Poll();
         queue.DispatchAll(player);
         if (session.m_nPlaybackState == kStateIdle || player.ShownSeconds() < 0) continue;
-        status.Draw(PlayStatusLine(player.ShownSeconds(), player.LengthMs() / 1000,
-                                   session.m_nPhraseNumber, session.m_nPhraseCount,
-                                   session.m_nPlaybackState == kStatePaused, kBarWidth));
+        status.Draw(player.ShownSeconds(), player.LengthMs() / 1000, session.m_nPhraseNumber,
+                    session.m_nPhraseCount, session.m_nPlaybackState == kStatePaused);
       }
     }
     status.End();

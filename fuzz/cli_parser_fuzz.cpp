@@ -37,6 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int minutes = std::atoi(options.strLength.c_str());
     if (minutes < 1 || minutes > 60) std::abort();  // the parser let a bad length through
   }
-  if (result == kCliHelp) PrintCliHelp(sink, "generate", "summary", extras);
+  if (result == kCliHelp) PrintCliHelp(sink, "generate", "summary", "0 done", extras);
   return 0;
 }

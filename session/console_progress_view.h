@@ -1,8 +1,12 @@
-// CConsoleProgressView: the generation progress bar on a text stream (vorsk-cli writes it to
-// standard error). On a terminal the bar is redrawn in place on one line; otherwise every step
-// prints a plain line "progress N/RANGE". Every other notification is ignored. It also shows
-// message boxes as "caption: text" lines on the same stream, ending the bar's line first so a
-// message never lands in the middle of the bar. The stream is not owned. UI thread only.
+// CConsoleProgressView: the generation progress on a text stream (vorsk-cli writes it to
+// standard error), in one of three styles:
+//  - kInPlace (a terminal): one bar redrawn in place, "Generating [####....] 5/19", as wide as
+//    the terminal less one column; Resize redraws it at a new width;
+//  - kLines (a pipe or file): a plain line "progress N/RANGE" for every step;
+//  - kNone (-q): no progress at all.
+// Every other notification is ignored. It also shows message boxes as "caption: text" lines
+// on the same stream in every style, ending the bar's line first so a message never lands in
+// the middle of the bar. The stream is not owned. UI thread only.
 #pragma once
 
 #include <cstdio>
@@ -11,9 +15,16 @@
 #include "platform/message_box.h"
 #include "session/generate_view.h"
 
+enum class ProgressStyle { kInPlace, kLines, kNone };
+
 class CConsoleProgressView : public CNullView, public platform::IMessageBoxes {
  public:
-  CConsoleProgressView(std::FILE* out, bool bInPlace) : m_out(out), m_bInPlace(bInPlace) {}
+  // columns: the width of the terminal (kInPlace only).
+  CConsoleProgressView(std::FILE* out, ProgressStyle style, int columns = 80)
+      : m_out(out), m_style(style), m_nColumns(columns) {}
+
+  // The terminal's width changed: later lines fit columns, and a bar on screen is redrawn.
+  void Resize(int columns);
 
   void ShowControl(int id, bool visible) override;
   void SetProgressRange(int id, int lower, int upper) override;
@@ -24,12 +35,17 @@ class CConsoleProgressView : public CNullView, public platform::IMessageBoxes {
   int Show(const std::string& text, const std::string& caption, platform::MbIcon icon,
            platform::MbButtons buttons) override;
 
+  // The bar's text for done of span steps in columns (without the control characters).
+  static std::string BarLine(int done, int span, int columns);
+
  private:
-  static constexpr int kBarWidth = 40;  // characters between the brackets
+  // Narrower than this, the bar gives way to the bare count.
+  static constexpr int kMinBarWidth = 10;
   void Print();
 
   std::FILE* m_out;
-  bool m_bInPlace;
+  ProgressStyle m_style;
+  int m_nColumns;
   bool m_bShown = false;
   int m_nLower = 0, m_nUpper = 100, m_nPos = 0, m_nStep = 10;
 };

@@ -207,6 +207,67 @@ TEST(GenerateCli, SameSessionIdGivesTheSameMixByteForByte) {
   EXPECT_NE(log0.find("Session ID: 31337"), std::string::npos);
 }
 
+// A session's log makes its piece again, byte for byte, as a new session; the log it writes
+// differs at most in its date. -q leaves out the progress, not the result.
+TEST(GenerateCli, FromLogMakesTheSamePieceAgain) {
+  ProgramFolder program;
+  const auto first = program.Run({"--length", "1", "--note", "F#", "--scale", "PMin", "--tempo", "90",
+                                  "--rhythm", "D", "--harmony", "SV", "--hand", "F", "--pianoint", "P",
+                                  "--motive", "F", "--out", program.dir.File("a")});
+  ASSERT_EQ(first.status, 0) << first.err;
+  const auto original = Fields(first.out);
+  const auto again = program.Run({"-q", "--from-log", original.at("Log"), "--out", program.dir.File("b")});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.err.find("progress"), std::string::npos) << again.err;
+  EXPECT_NE(first.err.find("progress"), std::string::npos) << first.err;
+  const auto copy = Fields(again.out);
+  for (const char* file : {"Mix", "Piano"}) {
+    const auto bytes = fixtures::ReadAll(original.at(file));
+    ASSERT_GT(bytes.size(), 44u) << file;
+    EXPECT_EQ(fixtures::Digest(fixtures::ReadAll(copy.at(file))), fixtures::Digest(bytes)) << file;
+  }
+  const std::string log0 = ReadText(original.at("Log")), log1 = ReadText(copy.at("Log"));
+  EXPECT_EQ(log0.substr(log0.find('\n')), log1.substr(log1.find('\n')));
+}
+
+// What is not a session log is refused with exit 1, naming the file and the line; nothing is
+// made. A log with option flags beside it is a usage error.
+TEST(GenerateCli, FromLogRefusesWhatIsNotASessionLog) {
+  ProgramFolder program;
+  const std::string good =
+      "Vorsk generate started at: 2026-12-08 15:14\r\n\r\nParameters:\r\n Note: C\r\n Scale: Major\r\n"
+      " SoundPlus: None\r\n Rhythm: Drums\r\n Play mode: Close\r\n Force pitch: Regular\r\n"
+      " Melody/Song: Simple\r\n Motive: Basic\r\n Piano mode: Full\r\n Intensity: No\r\n"
+      " Tempo: 60\r\n Generate: 1 min.\r\n Session ID: 9";
+  auto write = [&](const std::string& name, const std::string& text) {
+    fixtures::WriteAll(program.dir.File(name), std::vector<unsigned char>(text.begin(), text.end()));
+    return program.dir.File(name);
+  };
+  const std::string damaged = write("damaged_log.txt", std::string(good).replace(good.find("Major"), 5, "Lydian"));
+  const std::string wave = write("x_Mix.wav", std::string("RIFF\0\0\0\0WAVE", 12));
+  const std::string fine = write("fine_log.txt", good);
+  const struct {
+    Lines args;
+    int status;
+    std::string says;
+  } cases[] = {
+      {{"--from-log", damaged}, 1, damaged + ":5: expected \" Scale: \" followed by \"Major\""},
+      {{"--from-log", wave}, 1, wave + ":1: not a session log"},
+      {{"--from-log", program.dir.File("gone_log.txt")}, 1, "cannot read " + program.dir.File("gone_log.txt") + ": No such file"},
+      {{"--from-log", program.dir.Path()}, 1, "cannot read " + program.dir.Path() + ": Is a directory"},
+      {{"--from-log", fine, "--tempo", "90"}, 2, "leave out --tempo"},
+      {{"--session-id", "3", "--from-log", fine}, 2, "leave out --session-id"},
+  };
+  for (const auto& c : cases) {
+    const auto result = program.Run(c.args);
+    EXPECT_EQ(result.status, c.status) << c.args[1];
+    EXPECT_EQ(result.err.rfind("vorsk-cli generate: ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty());
+  }
+  EXPECT_FALSE(fs::exists(program.dir.File("Archive")));
+}
+
 TEST(GenerateCli, MissingArchiveFailsWithTheMessage) {
   ProgramFolder program(/*withData4=*/false);
   const auto result = program.Run(kShortPiece);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -188,7 +189,8 @@ TEST_F(PlanCli, UsageErrorsNameTheFlagAndExitTwo) {
   };
   const Case cases[] = {
       {{"--scale", "Dorian"}, "--scale"},       {{"--note", "H"}, "--note"},
-      {{"--note", "c"}, "--note"},              {{"--playmode", "Open"}, "--playmode"},
+      {{"--note", "c##"}, "--note"},            {{"--playmode", "Open"}, "--playmode"},
+      {{"--note", "AB", "--from-log", "x"}, "--note"},
       {{"--rhythm", "DD"}, "--rhythm"},         {{"--rhythm", "X"}, "--rhythm"},
       {{"--harmony", "B"}, "--harmony"},        {{"--forcepitch", "Free"}, "--forcepitch"},
       {{"--tempo", "120"}, "--tempo"},          {{"--length", "0"}, "--length"},
@@ -223,17 +225,88 @@ TEST_F(PlanCli, AcceptsTheEdgesOfEveryRange) {
   EXPECT_EQ(Plan({"--length", "1", "--session-id", "0", "--rhythm", "DB"}).status, 0);
 }
 
+// Note names in either case and the hyphenated spellings give what the codes give.
+TEST_F(PlanCli, NoteNamesAndWordSpellingsMeanTheCodes) {
+  const std::vector<std::string> common = {"--length", "1", "--session-id", "5"};
+  const struct {
+    std::vector<std::string> codes, words;
+  } cases[] = {
+      {{"--note", "CD"}, {"--note", "c#"}},
+      {{"--note", "CD"}, {"--note", "Db"}},
+      {{"--note", "AB"}, {"--note", "bb"}},
+      {{"--note", "GA"}, {"--note=Ab"}},
+      {{"--note", "B"}, {"--note", "Cb"}},
+      {{"--note", "F"}, {"--note", "e#"}},
+      {{"--note", "E"}, {"--note", "e"}},
+      {{"--playmode", "Ope", "--forcepitch", "Fre", "--pci", "Com", "--pianoint", "P"},
+       {"--play-mode", "Ope", "--force-pitch", "Fre", "--melody-song", "Com", "--piano-intensity", "P"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> codes = c.codes, words = c.words;
+    codes.insert(codes.end(), common.begin(), common.end());
+    words.insert(words.end(), common.begin(), common.end());
+    const Result byCode = Plan(codes), byWord = Plan(words);
+    ASSERT_EQ(byWord.status, 0) << c.words[0] << " " << byWord.err;
+    EXPECT_EQ(byWord.out, byCode.out) << c.words[0];
+  }
+  // Different notes make different plans, so the comparison above can fail.
+  EXPECT_NE(Plan({"--note", "D", "--length", "1", "--session-id", "5"}).out,
+            Plan({"--note", "CD", "--length", "1", "--session-id", "5"}).out);
+}
+
+// -v names the flags that make the same plan again (the session id from the clock included),
+// and --from-log makes the plan of a kept log; -q changes nothing a plan prints.
+TEST_F(PlanCli, VerboseAndFromLogMakeThePlanAgain) {
+  const std::string prefix = m_dir.Path() + "/kept_";
+  const Result first = Plan({"-v", "--note", "Eb", "--scale", "Min", "--tempo", "90", "--length", "2",
+                             "--harmony", "VS", "--log-prefix", prefix});
+  ASSERT_EQ(first.status, 0) << first.err;
+  const std::string lead = "vorsk-cli plan --note DE --scale Min ";
+  ASSERT_EQ(first.err.rfind(lead, 0), 0u) << first.err;
+  ASSERT_EQ(first.err.find('\n'), first.err.size() - 1) << first.err;
+  std::vector<std::string> again = {"-q"};
+  std::istringstream flags(first.err.substr(std::string("vorsk-cli plan ").size()));
+  for (std::string flag; flags >> flag;) again.push_back(flag == "\"\"" ? "" : flag);
+  const Result repeated = Plan(again);
+  EXPECT_EQ(repeated.out, first.out) << first.err;
+  EXPECT_EQ(repeated.err, "");
+  const Result fromLog = Plan({"--from-log", prefix + "log.txt"});
+  ASSERT_EQ(fromLog.status, 0) << fromLog.err;
+  EXPECT_EQ(fromLog.out, first.out);
+}
+
 TEST_F(PlanCli, HelpDescribesEveryFlag) {
   const Result r = Plan({"--help"});
   EXPECT_EQ(r.status, 0);
-  for (const char* flag : {"--note", "--scale", "--playmode", "--rhythm", "--harmony",
-                           "--forcepitch", "--tempo", "--length", "--pci", "--motive", "--hand",
-                           "--pianoint", "--session-id", "--log-prefix"}) {
+  for (const char* flag : {"--note", "--scale", "--play-mode", "--playmode", "--rhythm", "--harmony",
+                           "--force-pitch", "--forcepitch", "--tempo", "--length", "--melody-song",
+                           "--pci", "--motive", "--hand", "--piano-intensity", "--pianoint",
+                           "--session-id", "--from-log", "--log-prefix", "-q, --quiet",
+                           "-v, --verbose", "default: \"C\"", "Exit status"}) {
     EXPECT_NE(r.out.find(flag), std::string::npos) << flag;
   }
+  // The program's own help lists the commands and exits 0; without a command it is a usage
+  // error; --version alone prints the version.
   const Result top = Cli({"--help"});
   EXPECT_EQ(top.status, 0);
-  EXPECT_NE(top.out.find("plan"), std::string::npos);
+  for (const char* part : {"Usage: vorsk-cli", "generate", "plan", "play", "list", "--version", "Exit status"}) {
+    EXPECT_NE(top.out.find(part), std::string::npos) << part;
+  }
+  EXPECT_EQ(top.out.find("--note"), std::string::npos) << "a command's flag in the program's help";
+  const Result none = Cli({});
+  EXPECT_EQ(none.status, 2);
+  EXPECT_EQ(none.err, top.out);
+  const Result version = Cli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "vorsk-cli 2.1.0\n");
+  for (const char* command : {"generate", "play", "list"}) {
+    const Result help = Cli({command, "--help"});
+    EXPECT_EQ(help.status, 0) << command;
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos) << command;
+    EXPECT_NE(help.out.find("--quiet"), std::string::npos) << command;
+  }
+  EXPECT_EQ(Cli({"mix"}).status, 2);
+  EXPECT_EQ(Cli({"--bogus", "plan"}).status, 2);
 }
 
 }  // namespace

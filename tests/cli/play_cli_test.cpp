@@ -146,10 +146,16 @@ int RunPiped(const std::string& args, std::string& out) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The default piece is the newest session's by its name (the start time), whatever the files'
+// times, and never one still being made.
 TEST(PlayCli, ThroughAPipeEachChangeIsALineAndTheNewestPieceIsTheDefault) {
   fixtures::ScratchDir dir;
   playtest::WritePiece(dir.File("older_Mix.wav"), 5.0);
   fs::last_write_time(dir.File("older_Mix.wav"), fs::file_time_type::clock::now() - std::chrono::hours(1));
+  playtest::WritePiece(dir.File("061122_150000_Mix.wav"), 5.0);
+  fs::last_write_time(dir.File("061122_150000_Mix.wav"), fs::file_time_type::clock::now() + std::chrono::hours(1));
+  playtest::WritePiece(dir.File("061122_160000_Mix.wav"), 5.0);
+  fixtures::WriteAll(dir.File("061122_160000_running.pid"), {'1', '\n'});
   MakeSession(dir, 2.0);
   std::string out;
   EXPECT_EQ(RunPiped("play --out " + dir.Path(), out), 0) << out;
@@ -157,6 +163,51 @@ TEST(PlayCli, ThroughAPipeEachChangeIsALineAndTheNewestPieceIsTheDefault) {
   const auto lines = std::distance(std::sregex_iterator(out.begin(), out.end(), line), std::sregex_iterator());
   EXPECT_GE(lines, 3) << out;  // 00:00 in the lead-in, phrase 01, 00:01 ...
   EXPECT_EQ(lines, Count(out, "\n")) << out;  // ... and nothing else, one line per change
+}
+
+// One line per session, oldest first, with what its log and its files tell; files of other
+// names are left out. No sessions is no error; a folder that cannot be read is.
+TEST(ListCli, ShowsEachSessionOldestFirst) {
+  fixtures::ScratchDir dir;
+  const auto write = [&](const std::string& name, const std::string& text) {
+    fixtures::WriteAll(dir.File(name), std::vector<unsigned char>(text.begin(), text.end()));
+  };
+  const std::string log =
+      "Vorsk generate started at: 2006-11-22 15:00\r\n\r\nParameters:\r\n Note: F#\r\n"
+      " Scale: PentatonMinor\r\n SoundPlus: None\r\n Rhythm: Drums\r\n Play mode: Close\r\n"
+      " Force pitch: Regular\r\n Melody/Song: Simple\r\n Motive: Basic\r\n Piano mode: Full\r\n"
+      " Intensity: No\r\n Tempo: 90\r\n Generate: 1 min.\r\n Session ID: 7";
+  write("061122_150000_log.txt", log);
+  playtest::WritePiece(dir.File("061122_150000_Mix.wav"), 65.0);
+  playtest::WritePiece(dir.File("061122_150000_Piano.wav"), 65.0);
+  for (const char* file : {"Mix_01.wav", "Piano_01.wav", "Mix_03.wav", "Stem_Melody.wav", "Stem_Drums.wav"}) {
+    write(std::string("061122_150000_") + file, "x");
+  }
+  write("061121_090000_log.txt", "damaged");
+  MakeSession(dir, 2.0);  // 061122_153000_, no log
+  write("061122_160000_running.pid", "1\n");
+  write("061122_160000_log.txt", log);
+  for (const char* other : {"notes.txt", "0611_Mix.wav", "061122_1500000log.txt"}) write(other, "x");
+
+  std::string out;
+  EXPECT_EQ(RunPiped("list --out " + dir.Path(), out), 0);
+  EXPECT_EQ(out,
+            "SESSION         STARTED              LENGTH  KEY  SCALE             TEMPO  FILES\n"
+            "061121_090000_  2006-11-21 09:00:00       -  ?    ?                     ?  log only\n"
+            "061122_150000_  2006-11-22 15:00:00    1:05  F#   pentatonic minor     90  whole, 2 excerpts, 2 stems\n"
+            "061122_153000_  2006-11-22 15:30:00    0:02  ?    ?                     ?  whole\n"
+            "061122_160000_  2006-11-22 16:00:00       -  F#   pentatonic minor     90  being made\n");
+
+  out.clear();
+  EXPECT_EQ(RunPiped("list --out " + dir.File("none"), out), 0);
+  EXPECT_EQ(out, "vorsk-cli list: no sessions in " + dir.File("none") + "/; run 'vorsk-cli generate' first\n");
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0700), 0);
+  const int status = fixtures::RunAsNobody([&] {
+    std::string denied;
+    const int listed = RunPiped("list --out " + dir.Path(), denied);
+    return listed == 1 && denied.find("cannot read the folder " + dir.Path() + "/: Permission denied") != std::string::npos ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0);
 }
 
 TEST(PlayCli, RefusesWhatItCannotPlay) {
@@ -183,12 +234,23 @@ TEST(PlayCli, GeneratePlayPlaysThePieceItMade) {
   fixtures::ScratchDir program, temp;
   fs::copy_file(kCli, program.File("vorsk-cli"));
   gentest::LinkMarkerArchives(program.Path());
-  PtyProgram p(program.File("vorsk-cli"),
-               {"generate", "--length", "1", "--hand", "R", "--rhythm", "", "--play"}, {"TMPDIR=" + temp.Path()});
+  // A terminal that does not tell its size: $COLUMNS gives it, and every line fits it.
+  PtyProgram p(program.File("vorsk-cli"), {"generate", "--length", "1", "--hand", "R", "--rhythm", "", "--play"},
+               {"TMPDIR=" + temp.Path(), "COLUMNS=50"});
   ASSERT_TRUE(p.WaitFor("Mix:    " + program.Path() + "/Archive/")) << p.out;
+  const std::regex bar("\rGenerating \\[[#.]+\\] \\d+/\\d+\x1b\\[K");
+  int bars = 0;
+  for (auto m = std::sregex_iterator(p.out.begin(), p.out.end(), bar); m != std::sregex_iterator(); ++m, ++bars) {
+    EXPECT_EQ(m->length(), 1 + 49 + 3) << m->str();
+  }
+  EXPECT_GE(bars, 5) << p.out;
   // 16 bars at tempo 60 with the pads: 5 733 000 bytes of data, exactly 65 s.
   ASSERT_TRUE(p.WaitFor("/01:05  phrase 0")) << p.out;
   ASSERT_TRUE(p.WaitFor("/02  [")) << p.out;
+  ASSERT_TRUE(p.WaitFor("]  playing")) << p.out;
+  std::smatch status;
+  ASSERT_TRUE(std::regex_search(p.out, status, std::regex("\r(\\d\\d:\\d\\d/01:05  phrase \\d\\d/02  \\[[#-]+\\]  playing)\x1b")));
+  EXPECT_EQ(status[1].length(), 49) << status[1];
   p.Send("q");
   EXPECT_EQ(p.Finish(), 0) << p.out;
 }

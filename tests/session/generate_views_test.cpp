@@ -2,6 +2,7 @@
 // command function without a wave device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -9,11 +10,19 @@
 
 namespace {
 
-// On a terminal the bar is redrawn in place on one line (plain lines are what the command-line
-// tests read).
-TEST(ConsoleProgressView, BarRedrawnInPlaceOnATerminal) {
+std::string ReadBack(std::FILE* out) {
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+  return text;
+}
+
+// On a terminal the bar is redrawn in place on one line, as wide as the terminal less one
+// column; a resize redraws it at the new width. Plain lines are what the command-line tests read.
+TEST(ConsoleProgressView, BarRedrawnInPlaceAtTheTerminalsWidth) {
   std::FILE* out = std::tmpfile();
-  CConsoleProgressView progress(out, true);
+  CConsoleProgressView progress(out, ProgressStyle::kInPlace, 30);
   progress.SetProgressRange(view::kGenerationProgress, 0, 4);
   progress.SetProgressPos(view::kGenerationProgress, 0);
   progress.SetProgressStep(view::kGenerationProgress, 1);
@@ -21,23 +30,54 @@ TEST(ConsoleProgressView, BarRedrawnInPlaceOnATerminal) {
   progress.ShowControl(view::kGenerationProgress, true);
   progress.StepProgress(view::kGenerationProgress);
   progress.StepProgress(1059);  // another bar: ignored
-  for (int i = 0; i < 4; ++i) progress.StepProgress(view::kGenerationProgress);  // stops at 4
+  progress.Resize(30);          // no change: no redraw
+  progress.Resize(20);
+  for (int i = 0; i < 3; ++i) progress.StepProgress(view::kGenerationProgress);  // stops at 4
   progress.ShowControl(view::kGenerationProgress, false);
-  std::rewind(out);
-  std::string text;
-  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
-  std::fclose(out);
 
-  const auto bar = [](int filled, int done) {
-    return "\rGenerating [" + std::string(filled, '#') + std::string(40 - filled, '.') + "] " +
-           std::to_string(done) + "/4";
-  };
-  EXPECT_EQ(text, bar(10, 1) + bar(20, 2) + bar(30, 3) + bar(40, 4) + bar(40, 4) + bar(40, 4) + "\n");
+  const auto bar = [](const char* line) { return std::string("\r") + line + "\x1b[K"; };
+  EXPECT_EQ(ReadBack(out), bar("Generating [###.........] 1/4") +
+                               bar("Generating [######......] 2/4") +
+                               bar("Generating 2/4") + bar("Generating 3/4") + bar("Generating 4/4") +
+                               bar("Generating 4/4") + "\n");
+}
+
+TEST(ConsoleProgressView, BarLineNeverPassesTheLastColumn) {
+  for (const int columns : {0, 1, 5, 16, 28, 30, 80, 200}) {
+    for (const int done : {0, 7, 19}) {
+      const std::string line = CConsoleProgressView::BarLine(done, 19, columns);
+      SCOPED_TRACE(line);
+      EXPECT_LE(static_cast<int>(line.size()), std::max(columns - 1, 0));
+      if (columns >= 30) {  // room for a bar: it fills the line, empty at 0, full at 19
+        EXPECT_EQ(static_cast<int>(line.size()), columns - 1);
+        EXPECT_EQ(line.find('#') == std::string::npos, done == 0);
+        EXPECT_EQ(line.find('.') == std::string::npos, done == 19);
+      }
+    }
+  }
+}
+
+// Through a pipe each step is a line; with -q nothing but the messages.
+TEST(ConsoleProgressView, PlainLinesOrNothingOffTheTerminal) {
+  for (const ProgressStyle style : {ProgressStyle::kLines, ProgressStyle::kNone}) {
+    std::FILE* out = std::tmpfile();
+    CConsoleProgressView progress(out, style);
+    progress.SetProgressRange(view::kGenerationProgress, 0, 2);
+    progress.SetProgressStep(view::kGenerationProgress, 1);
+    progress.ShowControl(view::kGenerationProgress, true);
+    progress.StepProgress(view::kGenerationProgress);
+    progress.Resize(20);
+    progress.Show("TF Error 1", "Vorsk - Error", platform::MbIcon::Information, platform::MbButtons::Ok);
+    progress.ShowControl(view::kGenerationProgress, false);
+    EXPECT_EQ(ReadBack(out), style == ProgressStyle::kLines
+                                 ? "progress 0/2\nprogress 1/2\nVorsk - Error: TF Error 1\n"
+                                 : "Vorsk - Error: TF Error 1\n");
+  }
 }
 
 TEST(ConsoleProgressView, MessageDuringTheBarEndsItsLineAndRedrawsIt) {
   std::FILE* out = std::tmpfile();
-  CConsoleProgressView progress(out, true);
+  CConsoleProgressView progress(out, ProgressStyle::kInPlace);
   progress.SetProgressRange(view::kGenerationProgress, 0, 4);
   progress.SetProgressStep(view::kGenerationProgress, 1);
   progress.ShowControl(view::kGenerationProgress, true);
@@ -45,13 +85,8 @@ TEST(ConsoleProgressView, MessageDuringTheBarEndsItsLineAndRedrawsIt) {
                                    platform::MbButtons::Ok);
   const int retry = progress.Show("Can't delete file: x", "Vorsk - File Error",
                                   platform::MbIcon::Exclamation, platform::MbButtons::RetryCancel);
-  std::rewind(out);
-  std::string text;
-  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
-  std::fclose(out);
-
-  const std::string bar = "\rGenerating [" + std::string(40, '.') + "] 0/4";
-  EXPECT_EQ(text, bar + "\nVorsk - Error: TF Error 1\n" + bar +
+  const std::string bar = "\rGenerating [" + std::string(62, '.') + "] 0/4\x1b[K";
+  EXPECT_EQ(ReadBack(out), bar + "\nVorsk - Error: TF Error 1\n" + bar +
                       "\nVorsk - File Error: Can't delete file: x\n" + bar);
   EXPECT_EQ(answer, platform::IDOK);
   EXPECT_EQ(retry, platform::IDCANCEL);
