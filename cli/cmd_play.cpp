@@ -14,7 +14,7 @@
 #include "cli/commands.h"
 #include "cli/play_loop.h"
 #include "options/option_set.h"
-#include "platform/system_paths.h"
+#include "platform/places.h"
 #include "platform/text_file.h"
 #include "platform/wave_source.h"
 #include "playback/playback_timing.h"
@@ -26,8 +26,8 @@ namespace fs = std::filesystem;
 
 const char kUsage[] =
     "Usage: vorsk-cli play [PATH] [--out DIR]\n"
-    "Plays a piece: PATH, or the newest *Mix.wav in the Archive folder beside the program (or\n"
-    "DIR). One status line shows time, phrase, position and state. Keys: space pause/resume;\n"
+    "Plays a piece: PATH, or the newest *Mix.wav in the archive folder (or DIR): Archive/ beside\n"
+    "the program, or $XDG_MUSIC_DIR/Vorsk (~/Music/Vorsk) when installed. One status line shows time, phrase, position and state. Keys: space pause/resume;\n"
     "n or Right next phrase; p or Left previous phrase; s save (the playing phrase as excerpt\n"
     "files once the first phrase has begun, otherwise the whole session); q or Esc quit.\n"
     "Without a sound device the piece plays silently.\n"
@@ -115,7 +115,7 @@ int RunPlay(int argc, char** argv) {
     }
   }
   if (path.empty()) {
-    const std::string folder = outDir.empty() ? platform::ProgramFolder() + "/Archive" : outDir;
+    const std::string folder = outDir.empty() ? platform::ProgramPlaces().strArchiveFolder : outDir;
     path = NewestPiece(folder);
     if (path.empty()) {
       std::fprintf(stderr, "vorsk-cli play: no *Mix.wav in %s; run 'vorsk-cli generate' first\n",
@@ -125,7 +125,7 @@ int RunPlay(int argc, char** argv) {
   }
 
   COptionSet options;
-  CSession session(options, platform::ProgramFolder());
+  CSession session(options, platform::ProgramPlaces());
   session.m_strPiecePath = path;
   // A session's piece: its folder and name let SAVE write excerpts beside it.
   const fs::path piece(path);

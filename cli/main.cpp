@@ -10,8 +10,8 @@ namespace {
 const char kCommands[] =
     "Commands:\n"
     "  plan       compose a piece and print its plan (one line per bar)\n"
-    "  generate   compose, render and mix a piece into Archive/ (or --out DIR)\n"
-    "  play       play a piece in the terminal (default: the newest one in Archive/)\n"
+    "  generate   compose, render and mix a piece into the archive folder (or --out DIR)\n"
+    "  play       play a piece in the terminal (default: the newest one in the archive folder)\n"
     "\n"
     "Run 'vorsk-cli <command> --help' for the flags of one command.";
 

@@ -9,6 +9,7 @@
 #include "platform/mci_interpreter.h"
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
+#include "platform/places.h"
 #include "platform/system_paths.h"
 #include "platform/timer_service.h"
 #include "platform/ui_queue.h"
@@ -23,8 +24,15 @@ constexpr const char* kUsage =
     "Usage: vorsk [--help | --version]\n"
     "Opens the Vorsk window: choose the options on the board, press GENERATE 5 MIN. or\n"
     "15 MIN. (keys 5 and 1), then PLAY (Y), PAUSE (U), STOP (T), SAVE (S), EXIT (X).\n"
-    "Pieces are written to the Archive folder beside the program; the options are kept in\n"
-    "Vorsk.INI. Without a display, use vorsk-cli.\n";
+    "Without a display, use vorsk-cli.\n";
+
+// Where this copy reads and writes, after the usage text.
+void PrintPlaces() {
+  const platform::Places places = platform::ProgramPlaces();
+  std::printf("\n%s copy. Pieces: %s\nOptions: %s\nSample archives and help: %s\n",
+              places.bInstalled ? "Installed" : "Portable", places.strArchiveFolder.c_str(),
+              places.SettingsPath().c_str(), places.strDataFolder.c_str());
+}
 
 // SDL turns SIGINT and SIGTERM into a quit event, which closes the window through its shutdown
 // sequence (the unsaved session removed, the settings kept). A hang-up takes the same road.
@@ -55,7 +63,7 @@ int RunWindow() {
         std::fprintf(stderr, "vorsk: cannot open a window: %s\n", SDL_GetError());
         status = 1;
       } else {
-        ui::CMainWindow window(board, platform::ProgramFolder(), platform::TempFolder());
+        ui::CMainWindow window(board, platform::ProgramPlaces(), platform::TempFolder());
         board.Attach(&window);
         platform::SetMessageBoxes(&board);
         platform::SetMessagePump(&board);
@@ -83,6 +91,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
       std::fputs(kUsage, stdout);
+      PrintPlaces();
       return 0;
     }
     if (!std::strcmp(argv[i], "--version")) {
