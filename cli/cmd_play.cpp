@@ -27,9 +27,10 @@ namespace fs = std::filesystem;
 const char kUsage[] =
     "Usage: vorsk-cli play [PATH] [--out DIR]\n"
     "Plays a piece: PATH, or the newest *Mix.wav in the archive folder (or DIR): Archive/ beside\n"
-    "the program, or $XDG_MUSIC_DIR/Vorsk (~/Music/Vorsk) when installed. One status line shows time, phrase, position and state. Keys: space pause/resume;\n"
-    "n or Right next phrase; p or Left previous phrase; s save (the playing phrase as excerpt\n"
-    "files once the first phrase has begun, otherwise the whole session); q or Esc quit.\n"
+    "the program, or $XDG_MUSIC_DIR/Vorsk (~/Music/Vorsk) when installed. One status line shows\n"
+    "time, phrase, position and state. Keys: space pause/resume; n or Right next phrase; p or\n"
+    "Left previous phrase; s save (the playing phrase as excerpt files once the first phrase\n"
+    "has begun, otherwise the whole session); q or Esc quit.\n"
     "Without a sound device the piece plays silently.\n"
     "Exit status: 0 played to the end or quit, 1 the piece cannot be played, 2 usage error,\n"
     "130 / 143 / 129 stopped by Ctrl-C / SIGTERM / SIGHUP (the terminal is restored).\n";
