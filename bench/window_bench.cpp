@@ -429,7 +429,7 @@ int main(int argc, char** argv) {
   Probe probe;
   RunFigures r;
   std::thread driver;
-  const int status = ui::RunWindowProgram(folder, [&](ui::CSdlBoard& board, ui::CMainWindow& window) {
+  const int status = ui::RunWindowProgram(platform::PortablePlaces(folder), [&](ui::CSdlBoard& board, ui::CMainWindow& window) {
     board.SetPaintProbe([&probe, &window](int pixels) { OnPaint(probe, window, pixels); });
     driver = std::thread(Drive, std::ref(probe), std::ref(r), folder, cliOut, runs);
   });

@@ -1,5 +1,6 @@
 // vorsk-cli generate: the GENERATE pipeline without a window. It composes, renders and mixes a
-// piece into the program folder's Archive/ (or --out DIR) and keeps the session, as SAVE does.
+// piece into the archive folder (platform/places.h; or --out DIR) and keeps the session, as
+// SAVE does.
 // Progress and message boxes go to standard error; standard output carries the paths of the
 // log, Piano.wav and Mix.wav and the length of the piece. Ctrl-C, SIGTERM and SIGHUP cancel
 // through the STOP path; SIGWINCH redraws the progress bar at the terminal's new width.
@@ -23,6 +24,7 @@
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
+#include "platform/places.h"
 #include "platform/system_paths.h"
 #include "platform/terminal.h"
 #include "session/console_progress_view.h"
@@ -34,14 +36,16 @@
 namespace {
 
 const char kSummary[] =
-    "Composes, renders and mixes a piece into the Archive folder beside the program (or DIR):\n"
+    "Composes, renders and mixes a piece into the archive folder (or DIR): Archive/ beside the\n"
+    "program, or $XDG_MUSIC_DIR/Vorsk (~/Music/Vorsk) when installed. It writes\n"
     "<session>log.txt, <session>Piano.wav and <session>Mix.wav, where <session> is the start\n"
-    "time as yymmdd_hhmmss_. The program folder must hold the sample archives Data0.dat to\n"
-    "Data3.dat and data4.dat. Progress goes to standard error; the paths of the three files and\n"
-    "the length of the piece go to standard output. With --session-id the same options give\n"
-    "the same Mix.wav byte for byte; --from-log FILE takes the options and the session id of a\n"
-    "session's log and so makes that piece again, byte for byte, as a new session. Ctrl-C (and\n"
-    "SIGTERM, SIGHUP) cancels and removes the new session's files.\n"
+    "time as yymmdd_hhmmss_. The sample archives Data0.dat to Data3.dat and data4.dat must be\n"
+    "beside the program, or in <prefix>/share/vorsk when installed. Progress goes to standard\n"
+    "error; the paths of the three files and the length of the piece go to standard output.\n"
+    "With --session-id the same options give the same Mix.wav byte for byte; --from-log FILE\n"
+    "takes the options and the session id of a session's log and so makes that piece again,\n"
+    "byte for byte, as a new session. Ctrl-C (and SIGTERM, SIGHUP) cancels and removes the new\n"
+    "session's files.\n"
     "With --play the piece then plays as with 'vorsk-cli play'. With -v the flags that make the\n"
     "same piece go to standard error.";
 
@@ -160,7 +164,7 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   bool bOut = false, bPlay = false;
   const std::vector<CliExtraFlag> extras = {
       {"--out", "DIR", "archive folder for the session (created if needed); default: Archive/ "
-                       "beside the program", &outDir, &bOut},
+                       "beside the program, or ~/Music/Vorsk when installed", &outDir, &bOut},
       {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay}};
   switch (ParseCliOptions("generate", argc, argv, extras, cli)) {
     case kCliHelp:
@@ -178,7 +182,9 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     return kExitUsage;
   }
   if (!cli.strFromLog.empty() && !LoadLoggedOptions("generate", cli)) return kExitFailed;
-  if (bOut && !MakeOutFolder(outDir)) return kExitFailed;
+  const platform::Places places = platform::ProgramPlaces();
+  // The folder is made (with its parents) before anything else, so a bad one is named at once.
+  if (!MakeOutFolder(bOut ? outDir : places.strArchiveFolder)) return kExitFailed;
 
   COptionSet options;
   CopyOptions(cli, options);
@@ -190,7 +196,7 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
                               : bTerminal                ? ProgressStyle::kInPlace
                                                          : ProgressStyle::kLines;
   CConsoleProgressView progress(stderr, style, bTerminal ? platform::TerminalColumns(STDERR_FILENO) : 0);
-  CSession session(options, platform::ProgramFolder(), &progress);
+  CSession session(options, places, &progress);
   if (bOut) session.m_strArchiveOverride = outDir;
 
   int result = 0;

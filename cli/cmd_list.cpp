@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "compose/session_log.h"
 #include "options/option_set.h"
+#include "platform/places.h"
 #include "platform/system_paths.h"
 #include "session/session_list.h"
 #include "session/session_state.h"
@@ -84,7 +85,7 @@ int RunList(int argc, char** argv, CliVerbosity verbosity) {
     return kExitUsage;
   }
   COptionSet options;
-  CSession session(options, platform::ProgramFolder());
+  CSession session(options, platform::ProgramPlaces());
   session.m_strArchiveOverride = outDir;
   const std::string folder = session.ArchiveFolderForRun();
 

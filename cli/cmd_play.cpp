@@ -17,7 +17,7 @@
 #include "cli/commands.h"
 #include "cli/play_loop.h"
 #include "options/option_set.h"
-#include "platform/system_paths.h"
+#include "platform/places.h"
 #include "platform/text_file.h"
 #include "platform/wave_source.h"
 #include "playback/playback_timing.h"
@@ -31,12 +31,12 @@ namespace fs = std::filesystem;
 const char kUsage[] =
     "Usage: vorsk-cli play [options] [PATH]\n"
     "\n"
-    "Plays a piece: PATH, or the Mix.wav of the newest session in the Archive folder beside the\n"
-    "program (or DIR), the last one 'vorsk-cli list' shows. One status line shows time, phrase,\n"
-    "position and state. Keys: space pause/resume; n or Right next phrase; p or Left previous\n"
-    "phrase; s save (the playing phrase as excerpt files once the first phrase has begun,\n"
-    "otherwise the whole session); q or Esc quit. Without a sound device the piece plays\n"
-    "silently.\n"
+    "Plays a piece: PATH, or the Mix.wav of the newest session in the archive folder (or DIR):\n"
+    "Archive/ beside the program, or $XDG_MUSIC_DIR/Vorsk (~/Music/Vorsk) when installed; the\n"
+    "last one 'vorsk-cli list' shows. One status line shows time, phrase, position and state.\n"
+    "Keys: space pause/resume; n or Right next phrase; p or Left previous phrase; s save (the\n"
+    "playing phrase as excerpt files once the first phrase has begun, otherwise the whole\n"
+    "session); q or Esc quit. Without a sound device the piece plays silently.\n"
     "\n"
     "Options:\n"
     "  --out DIR                the archive folder to take the newest session from\n"
@@ -137,7 +137,7 @@ int RunPlay(int argc, char** argv, CliVerbosity verbosity) {
     }
   }
   COptionSet options;
-  CSession session(options, platform::ProgramFolder());
+  CSession session(options, platform::ProgramPlaces());
   if (path.empty()) {
     session.m_strArchiveOverride = outDir;
     const std::string folder = session.ArchiveFolderForRun();

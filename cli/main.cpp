@@ -26,8 +26,8 @@ const char kUsage[] =
     "  --version       print the version and exit\n"
     "  -h, --help      show this text and exit\n"
     "\n"
-    "Run 'vorsk-cli <command> --help' for the options of one command. Pieces go to the Archive\n"
-    "folder beside the program.\n"
+    "Run 'vorsk-cli <command> --help' for the options of one command. Pieces go to Archive/\n"
+    "beside the program, or to $XDG_MUSIC_DIR/Vorsk (~/Music/Vorsk) when installed.\n"
     "\n"
     "Exit status: 0 success, 1 failure, 2 usage error, 128 + the signal when cancelled\n"
     "(130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n";

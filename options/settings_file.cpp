@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "platform/system_paths.h"
+#include "platform/places.h"
 #include "platform/text_file.h"
 
 std::string CSettingsFile::DefaultPath() {
-  return platform::ProgramFolder() + "/" + kSettingsFileName;
+  return platform::ProgramPlaces().SettingsPath();
 }
 
 std::string CSettingsFile::ReadSetting(const std::string& key,

@@ -1,5 +1,6 @@
 // The settings file "Vorsk.INI": the option set kept from one run to the next as eleven
-// "Key=value" lines in text mode (CR LF), in the program folder.
+// "Key=value" lines in text mode (CR LF), beside the program or, installed, in the user's
+// configuration folder (platform/places.h).
 //
 // Nothing is cached: the path is the only state, and every ReadSetting opens and scans the file
 // anew. The file is read in pieces of at most kSettingsLineSize - 1 characters; a longer line
@@ -20,7 +21,7 @@ class CSettingsFile {
  public:
   // path: the settings file; the program uses DefaultPath().
   explicit CSettingsFile(std::string path = DefaultPath()) : m_strPath(std::move(path)) {}
-  // Program folder + "/Vorsk.INI".
+  // The settings path of this program's places (platform::ProgramPlaces).
   static std::string DefaultPath();
   const std::string& Path() const { return m_strPath; }
 
@@ -35,7 +36,8 @@ class CSettingsFile {
   // Expects the start-up defaults to be in place. A missing file or key gives the default.
   void LoadSettings(COptionSet& options) const;
   // Writes the eleven lines (GenerateLength is not kept). 0 on success; 1 when the file cannot
-  // be opened for writing (nothing is written) or its text could not all be stored.
+  // be opened for writing (nothing is written; a missing folder is not made here) or its text
+  // could not all be stored.
   int SaveSettings(const COptionSet& options) const;
 
  private:

@@ -252,6 +252,19 @@ bool MakeFolder(const std::string& path) {
   return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool MakeFolders(const std::string& path) {
+  for (size_t at = 1; at <= path.size(); ++at) {
+    if (at < path.size() && path[at] != '/') continue;
+    if (path[at - 1] == '/') continue;
+    const std::string part = path.substr(0, at);
+    if (!MakeFolder(part)) {
+      NotePathFailure(part, errno == EEXIST ? ENOTDIR : errno);
+      return false;
+    }
+  }
+  return true;
+}
+
 std::vector<std::string> ListFolder(const std::string& folder, const std::string& prefix) {
   std::vector<std::string> names;
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());

@@ -65,6 +65,9 @@ bool FileExists(const std::string& path);
 bool DeleteFile(const std::string& path);
 // Creates one folder (0755); an existing folder counts as success.
 bool MakeFolder(const std::string& path);
+// Creates the folder with every missing parent (0755 each); an existing folder counts as
+// success. A folder that cannot be made is noted as a failure with its path and the cause.
+bool MakeFolders(const std::string& path);
 // Names (not paths) of the entries of folder that begin with prefix, sorted.
 std::vector<std::string> ListFolder(const std::string& folder, const std::string& prefix);
 

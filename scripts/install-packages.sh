@@ -7,8 +7,8 @@ install_packages() {
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -gt 0 ] || return 0
-  echo "Installing Debian packages: ${missing[*]}"
+  echo "Installing Debian packages: ${missing[*]}" >&2
   [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
+  $sudo_cmd apt-get update -qq >&2
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
 }

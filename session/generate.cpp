@@ -42,7 +42,7 @@ class CTrackRun {
       : m_s(session),
         m_board(session.View()),
         m_c(theComposer),
-        m_data(session.m_strProgramFolder + "/"),
+        m_data(session.m_strDataFolder + "/"),
         m_mix(session.m_strSessionPrefix + "Mix.wav"),
         m_piano(session.m_strSessionPrefix + "Piano.wav"),
         m_scratch(session.m_strSessionPrefix + "tmp.wav") {}
@@ -194,7 +194,7 @@ class CTrackRun {
   CSession& m_s;
   IGenerateView& m_board;
   CComposer& m_c;
-  const std::string m_data;  // program folder + "/"
+  const std::string m_data;  // data folder + "/"
   const std::string m_mix, m_piano, m_scratch;
 };
 
@@ -223,9 +223,13 @@ void EndFailedRun(CSession& s) {
 // nothing was composed and no file of the new session exists. The previous session's values
 // come back when its files are still there (it had been saved whole, or there was none); when
 // the clean-up of step 6 removed them, no session is left.
-int FailOnLog(CSession& s, const PreviousSession& before) {
+int FailOnLog(CSession& s, const PreviousSession& before, bool bFolderMade = true) {
   const platform::FileFailure failure = platform::LastFileFailure();
   std::string text = "Can't create the session log in folder: " + s.m_strArchiveFolder + "\n";
+  // A parent on the way that could not be made is named too.
+  if (!bFolderMade && !failure.strPath.empty() && failure.strPath + "/" != s.m_strArchiveFolder) {
+    text += "The folder " + failure.strPath + " cannot be made: ";
+  }
   text += failure.nError != 0 ? platform::ErrorText(failure.nError) + "."
                               : "Please check that the folder exists and can be written.";
   platform::MessageBox(text, kErrorCaption, platform::MbIcon::Error);
@@ -318,12 +322,13 @@ int Generate(CSession& s) {
 
   CRunFiles runFiles;
   s.m_strArchiveFolder = folder;
-  platform::MakeFolder(s.m_strArchiveFolder);
-  RemoveAbandonedSessions(s.m_strArchiveFolder);
   platform::ClearFileFailure();
-  if (!ClaimSessionName(s.m_strArchiveFolder, s.m_strSessionName)) {
+  // A folder that cannot be made is named in the message with its cause.
+  const bool bFolder = platform::MakeFolders(s.m_strArchiveFolder);
+  if (bFolder) RemoveAbandonedSessions(s.m_strArchiveFolder);
+  if (!bFolder || !ClaimSessionName(s.m_strArchiveFolder, s.m_strSessionName)) {
     s.m_strSessionName.clear();
-    return FailOnLog(s, before);
+    return FailOnLog(s, before, bFolder);
   }
   s.m_strSessionPrefix = s.m_strArchiveFolder + s.m_strSessionName;
   runFiles.m_strPrefix = s.m_strSessionPrefix;

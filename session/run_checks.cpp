@@ -78,7 +78,7 @@ bool ArchivesIntact(const CSession& s) {
   const CSampleCatalog catalog;
   const auto archives = catalog.Archives();
   for (size_t i = 0; i < archives.size(); ++i) {
-    const std::string path = s.m_strProgramFolder + "/data" + std::to_string(i) + ".dat";
+    const std::string path = s.m_strDataFolder + "/data" + std::to_string(i) + ".dat";
     platform::FileHandle h = platform::OpenExisting(path);
     if (!platform::IsOpen(h)) {
       platform::MessageBox("Can't open sample file: " + path + ".\nPlease reinstall the application.",

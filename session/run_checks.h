@@ -32,7 +32,7 @@ DiskNeed DiskNeedFor(const COptionSet& options);
 // "Vorsk - Not enough space on disk".
 bool EnoughDiskSpace(CSession& session, const std::string& sessionFolder, const std::string& tempFolder);
 
-// Opens data0.dat .. data4.dat of the program folder and compares each archive's size with its
+// Opens data0.dat .. data4.dat of the session's data folder and compares each archive's size with its
 // catalog group's total. The first missing or damaged file gives "Can't open sample file: %s.\n
 // Please reinstall the application." (or "Damaged sample file: ..." with its sizes), title
 // "Vorsk - File Open Error".

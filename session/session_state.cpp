@@ -5,13 +5,17 @@
 #include "platform/system_paths.h"
 
 CSession::CSession(COptionSet& options, std::string programFolder, IGenerateView* view)
-    : m_strProgramFolder(std::move(programFolder)),
+    : CSession(options, platform::PortablePlaces(programFolder), view) {}
+
+CSession::CSession(COptionSet& options, const platform::Places& places, IGenerateView* view)
+    : m_strDataFolder(places.strDataFolder),
+      m_strArchiveHome(places.strArchiveFolder),
       m_diskFree(platform::DiskFreeMegabytes),
       m_options(options),
       m_pView(view) {}
 
 std::string CSession::ArchiveFolderForRun() const {
-  if (m_strArchiveOverride.empty()) return m_strProgramFolder + "/" + "Archive/";
+  if (m_strArchiveOverride.empty()) return m_strArchiveHome;
   std::string folder = m_strArchiveOverride;
   if (folder.back() != '/') folder += '/';
   return folder;

@@ -5,7 +5,8 @@
 // only. The option set and the view are not owned and must outlive the object; a null view
 // drops every notification.
 //
-// Paths use "/": the archive folder is program folder + "/Archive/" and ends with "/"; a
+// Paths use "/": the archive folder is program folder + "/Archive/" (portable) or the user's
+// music folder + "/Vorsk/" (installed; see platform/places.h) and ends with "/"; a
 // session's files are session prefix (archive folder + session name) + a fixed name:
 // "log.txt", "Piano.wav", "Mix.wav", "tmp.wav", and the excerpts "Mix_NN.wav", "Piano_NN.wav".
 #pragma once
@@ -13,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/places.h"
 #include "session/generate_view.h"
 
 class COptionSet;
@@ -25,21 +27,24 @@ class CSession {
   // Free space of the file system holding path in whole MB; false when the query failed.
   using DiskFreeQuery = std::function<bool(const std::string& path, unsigned long long& megabytes)>;
 
-  // programFolder: the folder of the executable, without a trailing "/".
+  // programFolder: the folder of the executable, without a trailing "/"; the portable layout
+  // (archives beside the program, sessions in its Archive/ folder).
   CSession(COptionSet& options, std::string programFolder, IGenerateView* view = nullptr);
+  // The data and archive folders of places.
+  CSession(COptionSet& options, const platform::Places& places, IGenerateView* view = nullptr);
 
   COptionSet& Options() { return m_options; }
   IGenerateView& View() { return m_pView ? *m_pView : m_nullView; }
   void SetView(IGenerateView* view) { m_pView = view; }
 
-  // The archive folder a run names: program folder + "/" + "Archive/", or the folder that
-  // m_strArchiveOverride gives (with a "/" appended when it lacks one). The save summary
-  // names the same folder.
+  // The archive folder a run names: m_strArchiveHome, or the folder that m_strArchiveOverride
+  // gives (with a "/" appended when it lacks one). The save summary names the same folder.
   std::string ArchiveFolderForRun() const;
 
-  std::string m_strProgramFolder;  // no trailing "/"
+  std::string m_strDataFolder;     // holds Data0.dat .. data4.dat; no trailing "/"
+  std::string m_strArchiveHome;    // sessions without an override; ends with "/"
   std::string m_strArchiveFolder;  // ends with "/"; empty before the first run
-  // vorsk-cli --out: the folder that replaces program folder + "/Archive/"; empty in the window.
+  // vorsk-cli --out: the folder that replaces m_strArchiveHome; empty in the window.
   std::string m_strArchiveOverride;
   std::string m_strSessionName;    // "%y%m%d_%H%M%S_" of the run's start; empty when none
   std::string m_strSessionPrefix;  // archive folder + session name

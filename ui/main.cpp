@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/places.h"
 #include "platform/system_paths.h"
 #include "ui/window_program.h"
 
@@ -14,8 +15,15 @@ constexpr const char* kUsage =
     "Usage: vorsk [--help | --version]\n"
     "Opens the Vorsk window: choose the options on the board, press GENERATE 5 MIN. or\n"
     "15 MIN. (keys 5 and 1), then PLAY (Y), PAUSE (U), STOP (T), SAVE (S), EXIT (X).\n"
-    "Pieces are written to the Archive folder beside the program; the options are kept in\n"
-    "Vorsk.INI. Without a display, use vorsk-cli.\n";
+    "Without a display, use vorsk-cli.\n";
+
+// Where this copy reads and writes, after the usage text.
+void PrintPlaces() {
+  const platform::Places places = platform::ProgramPlaces();
+  std::printf("\n%s copy. Pieces: %s\nOptions: %s\nSample archives and help: %s\n",
+              places.bInstalled ? "Installed" : "Portable", places.strArchiveFolder.c_str(),
+              places.SettingsPath().c_str(), places.strDataFolder.c_str());
+}
 
 // SDL turns SIGINT and SIGTERM into a quit event, which closes the window through its shutdown
 // sequence (the unsaved session removed, the settings kept). A hang-up takes the same road.
@@ -30,7 +38,7 @@ int RunWindow() {
   hangUp.sa_handler = OnHangUp;
   sigemptyset(&hangUp.sa_mask);
   sigaction(SIGHUP, &hangUp, nullptr);
-  const int status = ui::RunWindowProgram(platform::ProgramFolder());
+  const int status = ui::RunWindowProgram(platform::ProgramPlaces());
   SDL_Quit();
   return status;
 }
@@ -41,6 +49,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
       std::fputs(kUsage, stdout);
+      PrintPlaces();
       return 0;
     }
     if (!std::strcmp(argv[i], "--version")) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "platform/file_io.h"
 #include "platform/mci.h"
 #include "platform/timer_service.h"
 #include "playback/note_preview.h"
@@ -60,12 +61,12 @@ std::string UserTempFolder(const std::string& base) {
   return folder;
 }
 
-CMainWindow::CMainWindow(IWindowHost& host, std::string programFolder, std::string tempBase)
+CMainWindow::CMainWindow(IWindowHost& host, const platform::Places& places, std::string tempBase)
     : m_host(host),
-      m_strProgramFolder(std::move(programFolder)),
+      m_places(places),
       m_strTempBase(std::move(tempBase)),
-      m_settings(m_strProgramFolder + "/" + kSettingsFileName),
-      m_session(m_options, m_strProgramFolder, this) {
+      m_settings(m_places.SettingsPath()),
+      m_session(m_options, m_places, this) {
   for (const ControlInfo& control : BoardControls()) {
     ControlState& state = m_controls[control.id];
     state.bVisible = control.bVisibleAtCreation;
@@ -82,9 +83,9 @@ void CMainWindow::OnInitDialog() {
   m_host.ShowSplash();
   Trace("splash shown");
   const long long startMs = m_host.NowMs();
-  m_strHelpUrl = "file://" + m_strProgramFolder + "/help/vorsk.html#context-20";
+  m_strHelpUrl = "file://" + m_places.HelpPage() + "#context-20";
   Trace("help file");
-  Trace("program folder " + m_strProgramFolder);
+  Trace("program folder " + m_places.strProgramFolder);
   m_strTempFolder = UserTempFolder(m_strTempBase);
   Trace("temporary folder " + m_strTempFolder);
   for (const Extracted& file : kExtracted) {
@@ -152,7 +153,15 @@ void CMainWindow::OnDestroy() {
     if (!m_strTempFolder.empty()) ::unlink((m_strTempFolder + name).c_str());
     Trace(std::string("delete ") + name);
   }
-  m_settings.SaveSettings(m_options);
+  // Installed, the settings folder may not exist yet. Losing the options is worth a word on
+  // standard error, not a box in the way of closing.
+  platform::ClearFileFailure();
+  const bool bFolder = platform::MakeFolders(m_places.strSettingsFolder);
+  if (!bFolder || m_settings.SaveSettings(m_options) != 0) {
+    const platform::FileFailure failure = platform::LastFileFailure();
+    std::fprintf(stderr, "vorsk: the options were not saved in %s%s%s\n", m_settings.Path().c_str(),
+                 failure.nError ? ": " : "", failure.nError ? platform::ErrorText(failure.nError).c_str() : "");
+  }
   Trace("save settings");
   platform::KillTimer(kManualTimerId);
   platform::KillTimer(kPlaybackTimerId);

@@ -14,10 +14,12 @@
 #include <array>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "options/option_set.h"
 #include "options/settings_file.h"
+#include "platform/places.h"
 #include "platform/ui_queue.h"
 #include "playback/player.h"
 #include "session/generate_view.h"
@@ -61,8 +63,12 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
     int lower = 0, upper = 100, pos = 0, step = 10;
   };
 
-  // programFolder without a trailing "/"; tempBase the system temporary folder ending in "/".
-  CMainWindow(IWindowHost& host, std::string programFolder, std::string tempBase);
+  // places: where the archives, help, sessions and settings are (platform/places.h); tempBase
+  // the system temporary folder ending in "/".
+  CMainWindow(IWindowHost& host, const platform::Places& places, std::string tempBase);
+  // The portable layout of programFolder (no trailing "/").
+  CMainWindow(IWindowHost& host, const std::string& programFolder, std::string tempBase)
+      : CMainWindow(host, platform::PortablePlaces(programFolder), std::move(tempBase)) {}
   ~CMainWindow() override = default;
 
   void OnInitDialog();
@@ -136,7 +142,7 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
   void EndDialog(int result);
 
   IWindowHost& m_host;
-  std::string m_strProgramFolder;
+  platform::Places m_places;
   std::string m_strTempBase;
   std::string m_strTempFolder;
   std::string m_strHelpUrl;

@@ -14,7 +14,7 @@
 
 namespace ui {
 
-int RunWindowProgram(const std::string& programFolder, const BeforeRun& beforeRun) {
+int RunWindowProgram(const platform::Places& places, const BeforeRun& beforeRun) {
   int status = 0;
   vorsk_sdl::CSdlAudioBackend backend([](const std::string& notice) {
     std::fprintf(stderr, "vorsk: %s\n", notice.c_str());
@@ -30,7 +30,7 @@ int RunWindowProgram(const std::string& programFolder, const BeforeRun& beforeRu
       std::fprintf(stderr, "vorsk: cannot open a window: %s\n", SDL_GetError());
       status = 1;
     } else {
-      CMainWindow window(board, programFolder, platform::TempFolder());
+      CMainWindow window(board, places, platform::TempFolder());
       board.Attach(&window);
       platform::SetMessageBoxes(&board);
       platform::SetMessagePump(&board);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/places.h"
 #include "ui/main_window.h"
 #include "ui/sdl_board.h"
 
@@ -17,9 +18,9 @@ namespace ui {
 // window benchmark installs its probes and its driver here).
 using BeforeRun = std::function<void(CSdlBoard&, CMainWindow&)>;
 
-// programFolder (no trailing "/") holds the archives, the help page, Vorsk.INI and Archive/.
+// places says where the archives, the help page, Vorsk.INI and the sessions are.
 // 0 after a normal end by any path (EXIT, the close button, Esc, SIGTERM); 1 when the window
 // cannot be opened, after a message on standard error.
-int RunWindowProgram(const std::string& programFolder, const BeforeRun& beforeRun = {});
+int RunWindowProgram(const platform::Places& places, const BeforeRun& beforeRun = {});
 
 }  // namespace ui

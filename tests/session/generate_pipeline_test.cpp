@@ -361,6 +361,25 @@ TEST_F(GenerateLogFailure, UnsavedPreviousSessionIsGoneAndNotNamed) {
   EXPECT_FALSE(platform::FileExists(piecePath));     // which the clean-up removed (unsaved)
 }
 
+TEST_F(GenerateLogFailure, ParentThatCannotBeMadeIsNamedWithTheCause) {
+  fixtures::ScratchDir out;
+  BlockArchiveFolder(out.File("blocked"));
+  rig.session.m_strArchiveOverride = out.File("blocked/Music/Vorsk");
+  EXPECT_EQ(rig.Generate(), 1);
+  ExpectFailedWithoutRendering(out.File("blocked/Music/Vorsk/\nThe folder ") + out.File("blocked") +
+                               " cannot be made: Not a directory.");
+}
+
+TEST(GeneratePipeline, ArchiveFolderIsMadeWithItsParents) {
+  Rig rig;
+  rig.Tracks("R", "", "");
+  fixtures::ScratchDir home;
+  rig.session.m_strArchiveOverride = home.File("Music/Vorsk");
+  ASSERT_EQ(rig.Generate(), 0);
+  EXPECT_EQ(rig.session.m_strPiecePath.rfind(home.File("Music/Vorsk/"), 0), 0u);
+  EXPECT_TRUE(platform::FileExists(rig.session.m_strPiecePath));
+}
+
 TEST(GeneratePipeline, MissingPieceAtTheEndIsAFailure) {
   Rig rig;
   rig.Tracks("R", "", "");

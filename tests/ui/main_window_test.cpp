@@ -6,6 +6,7 @@
 #include <functional>
 #include <sstream>
 
+#include "platform/file_io.h"
 #include "platform/mci.h"
 #include "playback/playback_test_util.h"
 #include "resources/resource_table.h"
@@ -248,6 +249,39 @@ TEST(MainWindowLifecycle, SettingsSurviveARestart) {
   EXPECT_EQ(rig.window.Options().Tempo(), "90");
   EXPECT_TRUE(Shown(rig, 1015));
   EXPECT_TRUE(Shown(rig, ui::kIntensityStrip));
+}
+
+// An installed copy: help from the data folder, pieces into the music folder, the settings
+// into a configuration folder that is made with its parents on the way out.
+TEST(MainWindowLifecycle, InstalledCopyKeepsToItsPlaces) {
+  fixtures::ScratchDir root;
+  platform::Places places;
+  places.bInstalled = true;
+  places.strProgramFolder = root.File("usr/bin");
+  places.strDataFolder = root.File("usr/share/vorsk");
+  places.strArchiveFolder = root.File("home/Music/Vorsk/");
+  places.strSettingsFolder = root.File("home/.config/vorsk");
+  ASSERT_TRUE(platform::MakeFolders(places.strDataFolder));
+  uitest::LinkArchives(places.strDataFolder);
+  {
+    Rig rig(false, places.strProgramFolder, &places);
+    rig.Init();
+    rig.window.Options().SetHand("R");
+    rig.Key('9');
+    rig.window.OnKeyDown(Key::F1);
+    EXPECT_EQ(rig.host.urls.at(0), "file://" + places.strDataFolder + "/help/vorsk.html#context-20");
+    rig.Key('5');
+    ASSERT_TRUE(rig.boxes.shown.empty()) << rig.boxes.shown[0];
+    EXPECT_EQ(rig.window.Session().m_strPiecePath.rfind(places.strArchiveFolder, 0), 0u);
+    rig.Key('s');
+    rig.window.OnDestroy();
+  }
+  EXPECT_EQ(platform::ListFolder(places.strArchiveFolder, "").size(), 3u);
+  std::ifstream in(places.SettingsPath());
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("Tempo=90"), std::string::npos) << places.SettingsPath();
+  EXPECT_FALSE(platform::FileExists(places.strProgramFolder));
 }
 
 TEST(MainWindowLifecycle, ExitEndsCleanlyFromEveryPlaybackState) {

@@ -55,8 +55,11 @@ inline void LinkArchives(const std::string& folder) {
 }
 
 struct Rig {
-  explicit Rig(bool bArchives = true, const std::string& programFolder = {})
-      : folder(programFolder.empty() ? program.Path() : programFolder) {
+  // places: an installed copy's folders instead of the portable layout of the program folder.
+  explicit Rig(bool bArchives = true, const std::string& programFolder = {},
+               const platform::Places* installed = nullptr)
+      : folder(programFolder.empty() ? program.Path() : programFolder),
+        places(installed ? *installed : platform::PortablePlaces(folder)) {
     if (bArchives && programFolder.empty()) LinkArchives(folder);
     platform::SetMessageBoxes(&boxes);
     window.Session().m_diskFree = [](const std::string&, unsigned long long& mb) {
@@ -78,7 +81,8 @@ struct Rig {
   platform::CVirtualMultimedia mm;
   Boxes boxes;
   Host host;
-  ui::CMainWindow window{host, folder, temp.Path() + "/"};
+  platform::Places places;
+  ui::CMainWindow window{host, places, temp.Path() + "/"};
 };
 
 }  // namespace uitest

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
 
   const std::vector<Picture> pictures = DrawAll();
   for (const Picture& p : pictures) write(p.surface, out + "/bitmaps/" + std::to_string(p.nId) + ".png");
-  for (int size : {16, 32, 48, 256}) {
+  for (int size : {VORSK_ICON_SIZES}) {
     const std::string folder = out + "/icons/" + std::to_string(size) + "x" + std::to_string(size);
     if (!MakeFolders(folder)) bOk = false;
     write(MakeIcon(size), folder + "/vorsk.png");
