@@ -24,10 +24,12 @@
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
 #include "platform/system_paths.h"
+#include "render/midi_export.h"
 #include "session/console_progress_view.h"
 #include "session/generate.h"
 #include "session/session_files.h"
 #include "session/session_state.h"
+#include "session/stems.h"
 #include "session/stop_generation.h"
 
 namespace {
@@ -40,6 +42,8 @@ const char kSummary[] =
     "the length of the piece go to standard output. With --session-id the same options give\n"
     "the same Mix.wav byte for byte. Ctrl-C (and SIGTERM, SIGHUP) cancels and removes the new\n"
     "session's files.\n"
+    "With --stems each track is also kept as <session>Stem_<Track>.wav; with --midi FILE the\n"
+    "piece is also written as a Standard MIDI File that lines up with Mix.wav.\n"
     "With --play the piece then plays as with 'vorsk-cli play'.\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 130 / 143 / 129 cancelled by Ctrl-C /\n"
     "SIGTERM / SIGHUP.";
@@ -131,16 +135,33 @@ long long TrackSeconds(const std::string& path) {
   return size > 44 ? (size - 44 + 44100) / 88200 : 0;
 }
 
+// Writes the piece the composer holds as a MIDI file; false after a message naming the file and
+// the cause. The piece itself is kept either way.
+bool WriteMidi(const std::string& path, const COptionSet& options) {
+  const midi::PieceTracks tracks{options.Hand(), options.Rhythm(), options.Harmony()};
+  if (midi::WritePieceMidi(path, theComposer, tracks) == midi::kMidiWritten) {
+    std::printf("MIDI:   %s\n", path.c_str());
+    return std::fflush(stdout) == 0;
+  }
+  const platform::FileFailure failure = platform::LastFileFailure();
+  std::fprintf(stderr, "vorsk-cli generate: cannot write the MIDI file %s: %s\n", path.c_str(),
+               failure.nError != 0 ? platform::ErrorText(failure.nError).c_str() : "short write");
+  return false;
+}
+
 }  // namespace
 
 int RunGenerate(int argc, char** argv) {
   CliOptions cli;
   std::string outDir;
-  bool bOut = false, bPlay = false;
+  std::string midiPath;
+  bool bOut = false, bPlay = false, bStems = false, bMidi = false;
   const std::vector<CliExtraFlag> extras = {
       {"--out", "DIR", "archive folder for the session (created if needed); default: Archive/ "
                        "beside the program", &outDir, &bOut},
-      {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay}};
+      {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay},
+      {"--stems", "", "also keep each track as <session>Stem_<Track>.wav", nullptr, &bStems},
+      {"--midi", "FILE", "also write the piece as a Standard MIDI File", &midiPath, &bMidi}};
   switch (ParseCliOptions("generate", argc, argv, extras, cli)) {
     case kCliHelp:
       PrintCliHelp(stdout, "generate", kSummary, extras);
@@ -156,6 +177,11 @@ int RunGenerate(int argc, char** argv) {
                "begins with '-')\n", stderr);
     return 2;
   }
+  if (bMidi && (midiPath.empty() || midiPath[0] == '-')) {
+    std::fputs("vorsk-cli generate: --midi needs a file name (write ./-x for a file that begins "
+               "with '-')\n", stderr);
+    return 2;
+  }
   if (bOut && !MakeOutFolder(outDir)) return 1;
 
   COptionSet options;
@@ -166,6 +192,7 @@ int RunGenerate(int argc, char** argv) {
   CConsoleProgressView progress(stderr, ::isatty(STDERR_FILENO) != 0);
   CSession session(options, platform::ProgramFolder(), &progress);
   if (bOut) session.m_strArchiveOverride = outDir;
+  session.m_bKeepStems = bStems;
 
   int result = 0;
   {
@@ -193,6 +220,10 @@ int RunGenerate(int argc, char** argv) {
   std::printf("Log:    %slog.txt\n", session.m_strSessionPrefix.c_str());
   std::printf("Piano:  %sPiano.wav\n", session.m_strSessionPrefix.c_str());
   std::printf("Mix:    %s\n", session.m_strPiecePath.c_str());
+  for (const StemName& stem : kStemNames) {
+    const std::string path = session.m_strSessionPrefix + StemFileName(stem);
+    if (bStems && platform::FileExists(path)) std::printf("Stem:   %s\n", path.c_str());
+  }
   std::printf("Length: %lld min %02lld s\n", seconds / 60, seconds % 60);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     // Nobody learns where the piece is: it is not kept.
@@ -201,6 +232,7 @@ int RunGenerate(int argc, char** argv) {
     return 1;
   }
   SaveSession(session);
+  if (bMidi && !WriteMidi(midiPath, options)) return 1;
   if (bPlay) {
     session.SetView(nullptr);
     return RunPlayLoop(session);

@@ -9,6 +9,7 @@
 #include "compose/composer.h"
 #include "platform/file_io.h"
 #include "platform/system_paths.h"
+#include "render/midi_export.h"
 
 namespace {
 
@@ -16,17 +17,21 @@ const char kSummary[] =
     "Composes a piece from the options and prints its plan: one line per bar (two-digit note\n"
     "numbers 01..48, a blank, one-digit durations in eighths), then CHOICES with the drum-loop\n"
     "choice of each 8-bar section, then VELOCITIES with the velocity string. The same session\n"
-    "id and options always print the same plan.";
+    "id and options always print the same plan. With --midi FILE the piece is also written as a\n"
+    "Standard MIDI File (type 1, 480 ticks per quarter) that lines up with the Mix.wav that\n"
+    "'vorsk-cli generate' makes of the same options and session id.";
 
 }  // namespace
 
 int RunPlan(int argc, char** argv) {
   CliOptions options;
-  std::string logPrefix;
+  std::string logPrefix, midiPath;
   bool bLogPrefix = false;  // the session log is logPrefix + "log.txt", kept
+  bool bMidi = false;
   const std::vector<CliExtraFlag> extras = {
       {"--log-prefix", "P", "write the session log to P + \"log.txt\" and keep it", &logPrefix,
-       &bLogPrefix}};
+       &bLogPrefix},
+      {"--midi", "FILE", "also write the piece as a Standard MIDI File", &midiPath, &bMidi}};
   switch (ParseCliOptions("plan", argc, argv, extras, options)) {
     case kCliHelp:
       PrintCliHelp(stdout, "plan", kSummary, extras);
@@ -35,6 +40,11 @@ int RunPlan(int argc, char** argv) {
       return 2;
     case kCliParsed:
       break;
+  }
+  if (bMidi && (midiPath.empty() || midiPath[0] == '-')) {
+    std::fputs("vorsk-cli plan: --midi needs a file name (write ./-x for a file that begins with "
+               "'-')\n", stderr);
+    return 2;
   }
 
   // Without --log-prefix the log goes to a uniquely named scratch file, removed afterwards.
@@ -84,6 +94,15 @@ int RunPlan(int argc, char** argv) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "vorsk-cli plan: cannot write the plan to standard output\n");
     return 1;
+  }
+  if (bMidi) {
+    const midi::PieceTracks tracks{options.strHand, options.strRhythm, options.strHarmony};
+    if (midi::WritePieceMidi(midiPath, composer, tracks) != midi::kMidiWritten) {
+      const platform::FileFailure failure = platform::LastFileFailure();
+      std::fprintf(stderr, "vorsk-cli plan: cannot write the MIDI file %s: %s\n", midiPath.c_str(),
+                   failure.nError != 0 ? platform::ErrorText(failure.nError).c_str() : "short write");
+      return 1;
+    }
   }
   return 0;
 }

@@ -7,8 +7,9 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
-# Tools the tests drive: a virtual X server, clicks, screenshots, a terminal, sound analysis.
-export VORSK_EXTRA_PACKAGES="xvfb xauth xdotool x11-utils imagemagick tmux sox"
+# Tools the tests drive: a virtual X server, clicks, screenshots, a terminal, sound analysis,
+# and an independent MIDI file parser.
+export VORSK_EXTRA_PACKAGES="xvfb xauth xdotool x11-utils imagemagick tmux sox python3-mido"
 "$root/scripts/setup.sh"
 VORSK_BUILD_DIR="$root/build-asan" "$root/scripts/setup.sh" -DVORSK_SANITIZE=ON -DVORSK_BUILD_ARCHIVES=OFF
 
