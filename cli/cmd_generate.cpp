@@ -27,10 +27,12 @@
 #include "platform/places.h"
 #include "platform/system_paths.h"
 #include "platform/terminal.h"
+#include "render/midi_export.h"
 #include "session/console_progress_view.h"
 #include "session/generate.h"
 #include "session/session_files.h"
 #include "session/session_state.h"
+#include "session/stems.h"
 #include "session/stop_generation.h"
 
 namespace {
@@ -46,12 +48,14 @@ const char kSummary[] =
     "takes the options and the session id of a session's log and so makes that piece again,\n"
     "byte for byte, as a new session. Ctrl-C (and SIGTERM, SIGHUP) cancels and removes the new\n"
     "session's files.\n"
+    "With --stems each track is also kept as <session>Stem_<Track>.wav; with --midi FILE the\n"
+    "piece is also written as a Standard MIDI File that lines up with Mix.wav.\n"
     "With --play the piece then plays as with 'vorsk-cli play'. With -v the flags that make the\n"
     "same piece go to standard error.";
 
 const char kExitStatus[] =
-    "0 done, 1 failed (also a --from-log file that is not a session log),\n"
-    "2 usage error, 130 / 143 / 129 cancelled by Ctrl-C / SIGTERM / SIGHUP.";
+    "0 done, 1 failed (also a --from-log file that is not a session log, or a MIDI file that\n"
+    "cannot be written), 2 usage error, 130 / 143 / 129 cancelled by Ctrl-C / SIGTERM / SIGHUP.";
 
 // The signals that cancel a run like Ctrl-C does.
 constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -155,17 +159,34 @@ long long TrackSeconds(const std::string& path) {
   return size > 44 ? (size - 44 + 44100) / 88200 : 0;
 }
 
+// Writes the piece the composer holds as a MIDI file; false after a message naming the file and
+// the cause. The piece itself is kept either way.
+bool WriteMidi(const std::string& path, const COptionSet& options) {
+  const midi::PieceTracks tracks{options.Hand(), options.Rhythm(), options.Harmony()};
+  if (midi::WritePieceMidi(path, theComposer, tracks) == midi::kMidiWritten) {
+    std::printf("MIDI:   %s\n", path.c_str());
+    return std::fflush(stdout) == 0;
+  }
+  const platform::FileFailure failure = platform::LastFileFailure();
+  std::fprintf(stderr, "vorsk-cli generate: cannot write the MIDI file %s: %s\n", path.c_str(),
+               failure.nError != 0 ? platform::ErrorText(failure.nError).c_str() : "short write");
+  return false;
+}
+
 }  // namespace
 
 int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   CliOptions cli;
   cli.verbosity = verbosity;
   std::string outDir;
-  bool bOut = false, bPlay = false;
+  std::string midiPath;
+  bool bOut = false, bPlay = false, bStems = false, bMidi = false;
   const std::vector<CliExtraFlag> extras = {
       {"--out", "DIR", "archive folder for the session (created if needed); default: Archive/ "
                        "beside the program, or ~/Music/Vorsk when installed", &outDir, &bOut},
-      {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay}};
+      {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay},
+      {"--stems", "", "also keep each track as <session>Stem_<Track>.wav", nullptr, &bStems},
+      {"--midi", "FILE", "also write the piece as a Standard MIDI File", &midiPath, &bMidi}};
   switch (ParseCliOptions("generate", argc, argv, extras, cli)) {
     case kCliHelp:
       PrintCliHelp(stdout, "generate", kSummary, kExitStatus, extras);
@@ -179,6 +200,11 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   if (bOut && (outDir.empty() || outDir[0] == '-')) {
     std::fputs("vorsk-cli generate: --out needs a folder name (write ./-x for a folder that "
                "begins with '-')\n", stderr);
+    return kExitUsage;
+  }
+  if (bMidi && (midiPath.empty() || midiPath[0] == '-')) {
+    std::fputs("vorsk-cli generate: --midi needs a file name (write ./-x for a file that begins "
+               "with '-')\n", stderr);
     return kExitUsage;
   }
   if (!cli.strFromLog.empty() && !LoadLoggedOptions("generate", cli)) return kExitFailed;
@@ -198,6 +224,7 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   CConsoleProgressView progress(stderr, style, bTerminal ? platform::TerminalColumns(STDERR_FILENO) : 0);
   CSession session(options, places, &progress);
   if (bOut) session.m_strArchiveOverride = outDir;
+  session.m_bKeepStems = bStems;
 
   int result = 0;
   {
@@ -228,6 +255,10 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   std::printf("Log:    %slog.txt\n", session.m_strSessionPrefix.c_str());
   std::printf("Piano:  %sPiano.wav\n", session.m_strSessionPrefix.c_str());
   std::printf("Mix:    %s\n", session.m_strPiecePath.c_str());
+  for (const StemName& stem : kStemNames) {
+    const std::string path = session.m_strSessionPrefix + StemFileName(stem);
+    if (bStems && platform::FileExists(path)) std::printf("Stem:   %s\n", path.c_str());
+  }
   std::printf("Length: %lld min %02lld s\n", seconds / 60, seconds % 60);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     // Nobody learns where the piece is: it is not kept.
@@ -236,6 +267,7 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     return kExitFailed;
   }
   SaveSession(session);
+  if (bMidi && !WriteMidi(midiPath, options)) return kExitFailed;
   if (bPlay) {
     session.SetView(nullptr);
     return RunPlayLoop(session, cli.verbosity == kCliQuiet);

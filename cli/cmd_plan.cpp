@@ -9,6 +9,7 @@
 #include "compose/composer.h"
 #include "platform/file_io.h"
 #include "platform/system_paths.h"
+#include "render/midi_export.h"
 
 namespace {
 
@@ -17,21 +18,26 @@ const char kSummary[] =
     "numbers 01..48, a blank, one-digit durations in eighths), then CHOICES with the drum-loop\n"
     "choice of each 8-bar section, then VELOCITIES with the velocity string. The same session\n"
     "id and options always print the same plan; --from-log FILE prints the plan of a session.\n"
-    "With -v the flags that make the same plan go to standard error.";
+    "With --midi FILE the piece is also written as a Standard MIDI File (type 1, 480 ticks per\n"
+    "quarter) that lines up with the Mix.wav that 'vorsk-cli generate' makes of the same options\n"
+    "and session id. With -v the flags that make the same plan go to standard error.";
 
 const char kExitStatus[] =
-    "0 printed, 1 failed (a log that cannot be read or written), 2 usage error.";
+    "0 printed, 1 failed (a log that cannot be read or written, a MIDI file that cannot be\n"
+    "written), 2 usage error.";
 
 }  // namespace
 
 int RunPlan(int argc, char** argv, CliVerbosity verbosity) {
   CliOptions options;
   options.verbosity = verbosity;
-  std::string logPrefix;
+  std::string logPrefix, midiPath;
   bool bLogPrefix = false;  // the session log is logPrefix + "log.txt", kept
+  bool bMidi = false;
   const std::vector<CliExtraFlag> extras = {
       {"--log-prefix", "P", "write the session log to P + \"log.txt\" and keep it", &logPrefix,
-       &bLogPrefix}};
+       &bLogPrefix},
+      {"--midi", "FILE", "also write the piece as a Standard MIDI File", &midiPath, &bMidi}};
   switch (ParseCliOptions("plan", argc, argv, extras, options)) {
     case kCliHelp:
       PrintCliHelp(stdout, "plan", kSummary, kExitStatus, extras);
@@ -40,6 +46,11 @@ int RunPlan(int argc, char** argv, CliVerbosity verbosity) {
       return kExitUsage;
     case kCliParsed:
       break;
+  }
+  if (bMidi && (midiPath.empty() || midiPath[0] == '-')) {
+    std::fputs("vorsk-cli plan: --midi needs a file name (write ./-x for a file that begins with "
+               "'-')\n", stderr);
+    return kExitUsage;
   }
   if (!options.strFromLog.empty() && !LoadLoggedOptions("plan", options)) return kExitFailed;
 
@@ -93,6 +104,15 @@ int RunPlan(int argc, char** argv, CliVerbosity verbosity) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::fprintf(stderr, "vorsk-cli plan: cannot write the plan to standard output\n");
     return kExitFailed;
+  }
+  if (bMidi) {
+    const midi::PieceTracks tracks{options.strHand, options.strRhythm, options.strHarmony};
+    if (midi::WritePieceMidi(midiPath, composer, tracks) != midi::kMidiWritten) {
+      const platform::FileFailure failure = platform::LastFileFailure();
+      std::fprintf(stderr, "vorsk-cli plan: cannot write the MIDI file %s: %s\n", midiPath.c_str(),
+                   failure.nError != 0 ? platform::ErrorText(failure.nError).c_str() : "short write");
+      return kExitFailed;
+    }
   }
   return kExitOk;
 }

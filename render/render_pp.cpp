@@ -14,21 +14,6 @@ namespace {
 constexpr int kLowNotes = 24;
 constexpr int kVariants = 2;
 
-// Notes from 24 up land in the second octave (13..24), lower ones in the first (1..12).
-int LowNote(int n) {
-  const int top = n >= 24 ? 24 : 12;
-  while (n > top) n -= 12;
-  return n;
-}
-
-// Eighths of silence before the low note: the whole of a one-eighth note, none before a
-// two-eighth note, and all but the last two eighths of a longer one.
-int SilentEighths(int len) {
-  if (len == 1) return 1;
-  if (len == 2) return 0;
-  return len - 2;
-}
-
 }  // namespace
 
 int CComposer::RenderPP(const std::string& archivePath) {

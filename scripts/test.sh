@@ -8,8 +8,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
 # Tools the tests drive: a virtual X server, clicks, screenshots, a terminal, sound analysis,
-# and the checkers of the installed desktop entry and manual pages.
-export VORSK_EXTRA_PACKAGES="xvfb xauth xdotool x11-utils imagemagick tmux sox desktop-file-utils groff-base"
+# and the checkers of the installed desktop entry and manual pages, and an independent MIDI file
+# parser.
+export VORSK_EXTRA_PACKAGES="xvfb xauth xdotool x11-utils imagemagick tmux sox desktop-file-utils groff-base python3-mido"
 "$root/scripts/setup.sh"
 VORSK_BUILD_DIR="$root/build-asan" "$root/scripts/setup.sh" -DVORSK_SANITIZE=ON -DVORSK_BUILD_ARCHIVES=OFF
 

@@ -14,6 +14,7 @@
 #include "session/session_files.h"
 #include "session/session_runs.h"
 #include "session/session_state.h"
+#include "session/stems.h"
 #include "session/stop_generation.h"
 #include "session/track_mixer.h"
 
@@ -52,22 +53,26 @@ class CTrackRun {
     StepEnd end = PianoTrack();
     if (end == StepEnd::kDone && options.Hand() == "F") {
       m_c.RewindPlan();
-      end = TwoVoiceTrack(&CComposer::RenderTA, "Data3.dat", m_c.m_strTempTA, "accompaniment", false);
+      end = TwoVoiceTrack(&CComposer::RenderTA, "Data3.dat", m_c.m_strTempTA, "accompaniment",
+                          StemTrack::kFigures, false);
       if (end == StepEnd::kDone) {
         m_c.RewindPlan();
         end = LowPianoTrack();
       }
       if (end == StepEnd::kDone) {
         m_c.RewindPlan();
-        end = TwoVoiceTrack(&CComposer::RenderCH, "Data1.dat", m_c.m_strTempCH, "chord", false);
+        end = TwoVoiceTrack(&CComposer::RenderCH, "Data1.dat", m_c.m_strTempCH, "chord", StemTrack::kChords,
+                            false);
       }
     }
     if (end == StepEnd::kDone && Contains(options.Rhythm(), "D")) {
       m_c.RewindPlan();
-      end = TwoVoiceTrack(&CComposer::RenderDL, "Data2.dat", m_c.m_strTempDL, "drum loop", false);
+      end = TwoVoiceTrack(&CComposer::RenderDL, "Data2.dat", m_c.m_strTempDL, "drum loop", StemTrack::kDrums,
+                          false);
       if (end == StepEnd::kDone) {
         m_c.RewindPlan();
-        end = TwoVoiceTrack(&CComposer::RenderTF, "Data3.dat", m_c.m_strTempTF, "rhythm figure", true);
+        end = TwoVoiceTrack(&CComposer::RenderTF, "Data3.dat", m_c.m_strTempTF, "rhythm figure",
+                            StemTrack::kRhythmFigures, true);
       }
     }
     if (end == StepEnd::kCancelled) AbortGenerate(m_s);
@@ -113,6 +118,7 @@ class CTrackRun {
     if (end != StepEnd::kDone) return end;
     Advance();
     end = Check(theMixer.CopyWaveFile(m_piano, m_mix), "the copy of the piano track");
+    if (end == StepEnd::kDone) end = KeepStem(StemTrack::kMelody, m_piano);
     if (end == StepEnd::kDone) Advance();
     return end;
   }
@@ -129,7 +135,7 @@ class CTrackRun {
   // rhythm figure track shows its own failures ("TF Error %d") and the run goes on without
   // it, unless a voice file could not be written.
   StepEnd TwoVoiceTrack(int (CComposer::*render)(const std::string&), const char* archive,
-                        std::string (&temps)[3], const char* name, bool bShowResult) {
+                        std::string (&temps)[3], const char* name, StemTrack stem, bool bShowResult) {
     const std::string track = std::string("the ") + name + " track";
     platform::ClearFileFailure();
     const int rendered = (m_c.*render)(m_data + archive);
@@ -161,7 +167,7 @@ class CTrackRun {
       return end;
     }
     Advance();
-    return MixIntoPiece(temps[2], track);
+    return MixIntoPiece(temps[2], track, stem);
   }
 
   // The low piano notes: one voice, mixed straight into the piece.
@@ -180,10 +186,15 @@ class CTrackRun {
       return end;
     }
     Advance();
-    return MixIntoPiece(m_c.m_strTempPP, "the low piano track");
+    return MixIntoPiece(m_c.m_strTempPP, "the low piano track", StemTrack::kLowNotes);
   }
 
-  StepEnd MixIntoPiece(const std::string& track, const std::string& what) {
+  // The track's file becomes its stem (when stems are kept), then goes into the piece.
+  StepEnd MixIntoPiece(const std::string& track, const std::string& what, StemTrack stem) {
+    if (KeepStem(stem, track) == StepEnd::kCancelled) {
+      Delete(track);
+      return StepEnd::kCancelled;
+    }
     const StepEnd end = Check(theMixer.MixTracks(m_mix, m_mix, track, m_scratch),
                               "the mix of " + what + " into the piece");
     Delete(track);
@@ -191,11 +202,34 @@ class CTrackRun {
     return end;
   }
 
+  // With stems on, copies a track's file to its stem beside the piece. A stem that cannot be
+  // written (disk full, say) is reported once and removed, the stems after it are left out, and
+  // the piece goes on: it loses nothing by it.
+  StepEnd KeepStem(StemTrack track, const std::string& file) {
+    if (!m_s.m_bKeepStems || m_bStemsFailed) return StepEnd::kDone;
+    const std::string stem = m_s.m_strSessionPrefix + StemFileName(track);
+    platform::ClearFileFailure();
+    const int copied = theMixer.CopyWaveFile(file, stem);
+    if (Cancelled(copied)) return StepEnd::kCancelled;
+    const platform::FileFailure failure = platform::LastFileFailure();
+    if (copied == CTrackMixer::kCopyOk && failure.nError == 0) return StepEnd::kDone;
+    m_bStemsFailed = true;
+    Delete(stem);
+    std::string text = "Can't keep the stem: " + stem + "\n";
+    text += failure.nError != 0 ? platform::ErrorText(failure.nError) + "."
+                                : "The copy failed with code " + std::to_string(copied) + ".";
+    text += "\nThe piece is made without this stem and the ones after it.";
+    platform::MessageBox(text, kErrorCaption, platform::MbIcon::Exclamation);
+    platform::ClearFileFailure();
+    return StepEnd::kDone;
+  }
+
   CSession& m_s;
   IGenerateView& m_board;
   CComposer& m_c;
   const std::string m_data;  // data folder + "/"
   const std::string m_mix, m_piano, m_scratch;
+  bool m_bStemsFailed = false;
 };
 
 // Step 3: the playback displays go, and the piece player lets go of its file.

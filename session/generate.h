@@ -30,6 +30,9 @@
 // failing, such as drum loops at tempo 90) is left out and the run goes on; the rhythm figure
 // track then shows its result ("TF Error %d"), the others stay silent, as they always did.
 // The scratch folder of the voice files and the in-progress marker go on every way out.
+// With the session's m_bKeepStems set, each track's file is also kept beside the piece as its
+// stem (session/stems.h) before it is mixed in; a stem that cannot be written is reported
+// ("Vorsk - Error", exclamation icon) and left out with the ones after it, the piece goes on.
 //
 // Cancellation: the renderers and the mixer handle one pending message per chunk, bar or
 // event through platform::PumpOneMessage; the STOP and EXIT handlers (stop_generation.h) run

@@ -6,6 +6,7 @@
 #include "platform/message_box.h"
 #include "session/session_runs.h"
 #include "session/session_state.h"
+#include "session/stems.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ int DeleteSessionFiles(CSession& session) {
   // The files every run makes go by name, so a folder that may be written but not listed
   // loses them too; the listing then finds whatever else carries the session's name.
   for (const char* name : kRunFileNames) remove(folder + session.m_strSessionName + name);
+  for (const StemName& stem : kStemNames) remove(folder + session.m_strSessionName + StemFileName(stem));
   for (const std::string& name : platform::ListFolder(folder, session.m_strSessionName)) {
     remove(folder + name);
   }

@@ -4,10 +4,10 @@
 // whose name begins with the session name, except the excerpts (paths containing "Piano_" or
 // "Mix_") and, once an excerpt was saved (log-unsaved flag clear), the log ("_log.txt"). It
 // does nothing when the session name is empty or the session-unsaved flag is clear. The files
-// every run makes (log, piano track, piece, mixer scratch, in-progress marker) are removed by
-// name first, so a folder that may be written but not listed loses them too. A file that
-// cannot be deleted brings up a Retry/Cancel box ("Vorsk - File Error"): Retry tries again,
-// Cancel leaves it and goes on. Returns 0.
+// every run makes (log, piano track, piece, mixer scratch, in-progress marker) and the stems
+// are removed by name first, so a folder that may be written but not listed loses them too. A
+// file that cannot be deleted brings up a Retry/Cancel box ("Vorsk - File Error"): Retry tries
+// again, Cancel leaves it and goes on. Returns 0.
 //
 // SaveSession is the SAVE button: with no session it shows "Nothing to save!"; during playback
 // (phrase number not 0) it hands over to the player's excerpt saver; otherwise it marks the

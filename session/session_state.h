@@ -8,7 +8,8 @@
 // Paths use "/": the archive folder is program folder + "/Archive/" (portable) or the user's
 // music folder + "/Vorsk/" (installed; see platform/places.h) and ends with "/"; a
 // session's files are session prefix (archive folder + session name) + a fixed name:
-// "log.txt", "Piano.wav", "Mix.wav", "tmp.wav", and the excerpts "Mix_NN.wav", "Piano_NN.wav".
+// "log.txt", "Piano.wav", "Mix.wav", "tmp.wav", the stems "Stem_<Track>.wav" and the excerpts
+// "Mix_NN.wav", "Piano_NN.wav".
 #pragma once
 
 #include <functional>
@@ -56,6 +57,8 @@ class CSession {
   int m_nPhraseNumber = 0;         // phrase being played; 0 outside playback and in the lead-in
   bool m_bSessionUnsaved = false;  // DeleteSessionFiles acts while set
   bool m_bLogUnsaved = false;      // DeleteSessionFiles also removes the log while set
+  // Keep each track's file beside the piece as a stem (session/stems.h); vorsk-cli --stems.
+  bool m_bKeepStems = false;
   int m_nPlaybackState = kStateIdle;
 
   // The free-space query of the disk check; tests replace it.

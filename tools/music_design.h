@@ -2,6 +2,8 @@
 // levels. Every sound the builder renders takes its numbers from here.
 #pragma once
 
+#include "render/sample_music.h"
+
 namespace archives {
 
 // Audio format of the archives: 16-bit mono PCM at 44 100 Hz.
@@ -10,20 +12,14 @@ inline constexpr int kSampleRate = 44100;
 // block boundaries, so every note is started on one.
 inline constexpr int kBlockFrames = 64;
 
-// Note numbers 01..48 (the composer's "C_1" .. "B_4") sound as MIDI 36..83: note 01 is C two
-// octaves below middle C (C2, 65.4 Hz), note 25 is middle C (MIDI 60), note 48 is B5.
-inline constexpr int kMidiOfNoteOne = 36;
-inline constexpr int MidiOfNote(int note) { return kMidiOfNoteOne + note - 1; }
-
-// Registers of the pitch-class families (CH, TA, TF): the lowest MIDI key a root may take; the
-// root of pitch class p is the first key from there up whose pitch class is p.
-inline constexpr int kChordLowestRoot = 53;   // F3: close chords F3..E4, C major on middle C
-inline constexpr int kFigureLowestRoot = 36;  // C2: left-hand figures rooted C2..B2
-inline constexpr int kRiffLowestRoot = 28;    // E1: bass riffs rooted E1..D#2, the bass's low octave
-// MIDI key of pitch class 1 (C) .. 12 (B) at or above lowest.
-inline constexpr int RootKey(int pitchClass, int lowest) {
-  return lowest + ((pitchClass - 1) - lowest % 12 + 24) % 12;
-}
+// The notes the samples play (MIDI keys, registers, chord voicings, drum grooves and the
+// velocities of the piano families) are shared with the MIDI export.
+using music::kMidiOfNoteOne;
+using music::MidiOfNote;
+using music::kChordLowestRoot;
+using music::kFigureLowestRoot;
+using music::kRiffLowestRoot;
+using music::RootKey;
 
 // A General MIDI sound: SoundFont bank and preset; drums play on the percussion channel.
 struct Instrument {
@@ -40,13 +36,12 @@ inline constexpr Instrument kDrumKit{128, 0, true};  // GM standard kit
 // fingered bass has a zone around D2 with a strong component near 40 Hz).
 inline constexpr Instrument kRiffBass = kPickedBass;
 
-// Velocities (1..127). The melody is struck firmly; the accompaniment is played softer, which
-// also darkens its tone (the synthesizer closes its filter with lower velocities).
-inline constexpr int kMelodyVelocity = 100;
-inline constexpr int kChordVelocity = 64;
-inline constexpr int kChordTopVoiceLift = 8;  // the top note of a chord sings a little
-inline constexpr int kLowNoteVelocity = 80;
-inline constexpr int kLowNoteSecondTouch = 12;  // variant 2 of a low note: this much softer
+// Velocities (1..127); those of the melody, chords and low notes are in render/sample_music.h.
+using music::kMelodyVelocity;
+using music::kChordVelocity;
+using music::kChordTopVoiceLift;
+using music::kLowNoteVelocity;
+using music::kLowNoteSecondTouch;
 inline constexpr int kFigureRootVelocity = 78;  // left-hand figures: the root leads
 inline constexpr int kFigureOtherVelocity = 64;
 inline constexpr int kFigureAccentLift = 8;  // on the first note of every beat

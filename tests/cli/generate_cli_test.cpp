@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -439,6 +440,29 @@ TEST(GenerateCli, UnwritableOutputOrFullTemporaryFolderKeepsNothing) {
       << result.err;
   EXPECT_EQ(platform::ListFolder(out, ""), Lines{});
   EXPECT_TRUE(program.TempFiles().empty());
+}
+
+// The MIDI file of a generated piece is the one 'plan' writes for the same options and id:
+// rendering leaves the plan as composed. The stems made are listed on standard output.
+TEST(GenerateCli, MidiMatchesThePlanCommandAndStemsAreListed) {
+  ProgramFolder program;
+  const std::string midi = program.dir.File("generated.mid"), planned = program.dir.File("planned.mid");
+  const Lines options = {"--session-id", "31", "--length", "1", "--hand", "F", "--rhythm", "D"};
+  Lines args = options;
+  args.insert(args.end(), {"--out", program.dir.File("out"), "--stems", "--midi", midi});
+  const ProgramFolder::Result r = program.Run(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("MIDI:   " + midi + "\n"), std::string::npos) << r.out;
+  size_t stems = 0;
+  for (size_t at = r.out.find("Stem:   "); at != std::string::npos; at = r.out.find("Stem:   ", at + 1)) ++stems;
+  EXPECT_EQ(stems, 6u) << r.out;
+
+  std::string command = std::string(VORSK_PROGRAM_DIR) + "/vorsk-cli plan --midi " + planned;
+  for (const std::string& a : options) command += " " + a;
+  ASSERT_EQ(std::system((command + " >/dev/null").c_str()), 0);
+  const std::vector<unsigned char> bytes = fixtures::ReadAll(midi);
+  ASSERT_GT(bytes.size(), 14u);
+  EXPECT_EQ(bytes, fixtures::ReadAll(planned));
 }
 
 }  // namespace
