@@ -61,7 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {"Stem_Chords.wav", "Stem_Drums.wav", "Stem_Figures.wav", "Stem_LowNotes.wav",
                   "Stem_Melody.wav", "Stem_RhythmFigures.wav"}},
         StemCase{"R", "", true, {"Stem_Melody.wav"}},
-        StemCase{"F", "D", false, {}}));
+        StemCase{"F", "D", false, {}}),
+    [](const ::testing::TestParamInfo<StemCase>& info) {
+      return std::string("Hand") + info.param.hand + "Rhythm" + (*info.param.rhythm ? info.param.rhythm : "None") +
+             (info.param.bKeep ? "Kept" : "NotAsked");
+    });
 
 TEST(Stems, GoWithAnUnsavedSessionAndStayWithASavedOne) {
   Rig rig;
