@@ -21,7 +21,7 @@ namespace {
 class GenerateCancel : public ::testing::Test {
  protected:
   void SetUp() override {
-    rig.Tracks("F", "D", "");  // every renderer takes part
+    rig.Tracks("F", "DB", "SV");  // every renderer takes part
     ASSERT_EQ(rig.Generate([&](int) { m_tracks.push_back(gentest::CurrentTrack()); }), 0);
     // This run is the previous session, saved whole.
     SaveSession(rig.session);
