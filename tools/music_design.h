@@ -66,7 +66,7 @@ inline constexpr double kChordPeakDb = -12.0;
 inline constexpr double kLowNotePeakDb = -12.0;
 inline constexpr double kFigurePeakDb = -11.0;
 inline constexpr double kRhythmFigurePeakDb = -10.0;
-inline constexpr double kBassPeakDb = -10.0;
+inline constexpr double kBassPeakDb = -13.0;  // sustained, so under the riffs' peak
 inline constexpr double kDrumPeakDb = -7.0;
 inline constexpr double kPreviewPeakDb = -6.0;
 // The pads sound all the time, so their peaks sit well under the chords'.

@@ -210,6 +210,18 @@ TEST(BuiltPieces, SustainedTracksSoundTheHarmonyUnderTheMelodyWithoutClipping) {
     tracks.push_back({c.m_strTempST[0], c.m_strTempST[1]});
     tracks.push_back({c.m_strTempVO[0], c.m_strTempVO[1]});
     const double peakAfter = MixPeakAndRms(tracks, dir.Path(), rmsAfter);
+    // Listening levels of the melody and the three tracks (RMS over the piece, dBFS).
+    auto rmsOf = [&](const std::vector<std::string>& voices) {
+      const std::vector<double> x = Together(voices, lead);
+      double energy = 0.0;
+      for (const double v : x) energy += v * v;
+      return 10.0 * std::log10(energy / static_cast<double>(std::max<size_t>(x.size(), 1)) / (32767.0 * 32767.0));
+    };
+    const double melody = rmsOf(tracks[0]);
+    std::printf("%s %s %s: RMS melody %.1f, chords %.1f, bass %.1f, strings %.1f, voices %.1f dBFS\n", piece.note,
+                piece.scale, piece.tempo, melody, rmsOf(tracks[1]), rmsOf(tracks[tracks.size() - 3]),
+                rmsOf(tracks[tracks.size() - 2]), rmsOf(tracks.back()));
+    for (size_t t = tracks.size() - 3; t < tracks.size(); ++t) EXPECT_LT(rmsOf(tracks[t]), melody - 6.0);
     EXPECT_LT(peakAfter, -0.1);  // no sample at full scale
     EXPECT_LT(rmsAfter - rmsBefore, 3.0);
     std::printf("%s %s %s: bass root in %d/%d bars, strings on the triad in %d/%d spans; mix peak %.1f -> %.1f dBFS, "
