@@ -108,6 +108,7 @@ int CComposer::Compose(std::string strPrefix, std::string strNote, std::string s
   }
   m_strScaleCode = strScale;
   m_strNoteCode = strNote;
+  m_strHand = strHand;
   m_bClosePlay = strPlayMode == "Clo" ? 1 : 0;
   m_bFreePitch = strForcePitch != "Reg" ? 1 : 0;
   m_bComplex = strPCI == "Sim" ? 0 : 1;

@@ -5,7 +5,7 @@
 // and one rhythm string (one-digit durations in eighths, summing to 8) per bar, a velocity
 // string and one drum-loop choice (7 or 9) per 8-bar section. NextBar() reads the plan back.
 //
-// The renderers (RenderTP ... RenderDL, implemented in render/) read the plan and write voice
+// The renderers (RenderTP ... RenderVO, implemented in render/) read the plan and write voice
 // files into the temporary folder. They hold at most one archive (m_hArchive) and one voice
 // file (m_hOutWave) open; the STOP path may close and clear both fields from inside a pump, and
 // a renderer that sees m_bAbort afterwards returns -1 without touching them again.
@@ -64,6 +64,10 @@ class CComposer {
   int RenderTF(const std::string& archivePath);
   int RenderPP(const std::string& archivePath);
   int RenderDL(const std::string& archivePath);
+  // Bass (Data2.dat), strings and voices (data4.dat): the harmony of render/harmony.h.
+  int RenderBS(const std::string& archivePath);
+  int RenderST(const std::string& archivePath);
+  int RenderVO(const std::string& archivePath);
 
   // --- phrase excerpts of a saved session (session/excerpt_writer.cpp) ---
   // Cut phrase n (1-based) of the session's "Mix.wav" / "Piano.wav" into
@@ -89,6 +93,9 @@ class CComposer {
   std::string m_strTempPP;
   std::string m_strTempCH[3];
   std::string m_strTempDL[3];
+  std::string m_strTempBS[3];
+  std::string m_strTempST[3];
+  std::string m_strTempVO[3];
   std::string m_strSectionWeights;
   int m_sectionChoice[500] = {};
   int m_nSectionChoices = 0;
@@ -105,6 +112,7 @@ class CComposer {
   int m_nHighDegree = 0;
   std::string m_strScaleCode;
   std::string m_strNoteCode;
+  std::string m_strHand;  // Hand option of the last Compose: "F" when the chord track plays
   std::string m_patternTable[12][49];  // [column][row]: 0-5 rhythm patterns, 6-11 contours
   std::string m_velocityCurves[31];
   std::string m_strVelocities;

@@ -1,9 +1,9 @@
 // The chord track: a major chord under each long melody note on a chord degree of the key,
 // chords alternating between two voice files so that each rings one eighth into the next.
-#include <array>
 #include <string>
 
 #include "compose/composer.h"
+#include "render/harmony.h"
 #include "render/render_codes.h"
 #include "render/render_support.h"
 #include "render/sample_catalog.h"
@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kCounterLengths = 7;
 constexpr const char* kRestToken = "000";
 
 }  // namespace
@@ -20,17 +19,16 @@ int CComposer::RenderCH(const std::string& archivePath) {
   using namespace render;
   CSampleCatalog catalog;
   for (int i = 0; i < 3; ++i) AcquireTempName(m_strTempDir, m_strTempCH[i]);
-  const int root = KeyRoot(m_strNoteCode);
-  const bool major = m_strScaleCode.find("Maj") != std::string::npos;
-  const std::string scale = ChordScale(m_strScaleCode);
   auto chordName = [&](int p, int len, int variant) {
-    return ChordSampleName(p, scale, m_nTempo, len, variant);
+    return harmony::ChordSampleName(p, m_strScaleCode, m_nTempo, len, variant);
   };
+  harmony::CChordPlacer placer(harmony::KeyOf(m_strNoteCode, m_strScaleCode),
+                               [&](int p, int len, int variant) {
+                                 return catalog.FindChordOffset(chordName(p, len, variant)) != -1;
+                               });
 
   // Event strings: a chord goes to the active voice, which then changes.
   std::string events[2], timing;
-  std::array<std::array<int, kCounterLengths + 1>, 13> counters;
-  for (auto& row : counters) row.fill(1);
   int active = 0;
   for (int bar = 0; bar < m_nBars; ++bar) {
     if (PumpAndCheckAbort(*this)) return kRenderAborted;
@@ -38,14 +36,11 @@ int CComposer::RenderCH(const std::string& archivePath) {
     for (size_t i = 0; i < plan.Events(); ++i) {
       const int p = PitchClass(ParseNumber(plan.notes, 2 * i, 2));
       const int len = plan.lengths[i] - '0';
-      const bool counted = p >= 1 && p <= 12 && len >= 1 && len <= kCounterLengths;
-      const int variant = counted ? counters[p][len] : 1;
-      if (counted && IsChordDegree(p, root, major) && len >= kShortestChord &&
-          catalog.FindChordOffset(chordName(p, len, variant)) != -1) {
+      const int variant = placer.Next(p, len);
+      if (variant != 0) {
         events[active] += Format("%.2d%d", p, variant);
         events[1 - active] += kRestToken;
         active = 1 - active;
-        if (++counters[p][len] == kChordVariants + 1) counters[p][len] = 1;
       } else {
         events[0] += kRestToken;
         events[1] += kRestToken;

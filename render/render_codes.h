@@ -1,4 +1,4 @@
-// Results of the track renderers (CComposer::RenderTP ... RenderDL).
+// Results of the track renderers (CComposer::RenderTP ... RenderVO).
 //
 // Handle ownership while a renderer runs: the voice file sits in the composer's m_hOutWave and
 // the archive in its m_hArchive (the drum loop track keeps its archive in the catalog's own

@@ -81,6 +81,28 @@ void AppendFigures(CGroupAppender& a, const char* family, int variants, int temp
               EighthBytes(tempo) * (len + 1));
 }
 
+// The bass track's notes (BS): roots C_1 .. B_1 on the picked bass (variant 2), held 2 to 5
+// eighths. "06" or "09" is the tempo divided by ten; the size follows the original entries:
+// code 02 five eighths, 03 and 04 six, 05 seven.
+void AppendBassNotes(CGroupAppender& a, int tempo) {
+  for (int n = 1; n <= 12; ++n)
+    for (int code = 2; code <= 5; ++code)
+      a.Add(Format("BS%.2d%s%.2d%.2d_%d.wav", n, NoteName(n).c_str(), tempo / 10, code, kBassTimbre),
+            EighthBytes(tempo) * BassNoteEighths(code));
+}
+
+// The sustained pads of the strings (ST) and voices (VO): every root, quality and inversion,
+// held kPadHeldEighths and one eighth more to ring out.
+void AppendPads(CGroupAppender& a, const char* family, int tempo) {
+  static const char* const kQualities[3] = {"maj", "min", "dim"};
+  for (int kk = 1; kk <= 12; ++kk)
+    for (const char* quality : kQualities)
+      for (int inversion = 0; inversion < 3; ++inversion)
+        a.Add(Format("%s%.2d_%s%s_%.3d_L%.2d_I%d.wav", family, kk, RootName(kk), quality, tempo,
+                     kPadHeldEighths, inversion),
+              EighthBytes(tempo) * (kPadHeldEighths + 1));
+}
+
 void CompletePiano(SampleGroup& g) {
   CGroupAppender a(g);
   for (const int tempo : kTempos) AppendMelodyNotes(a, tempo);
@@ -94,6 +116,13 @@ void CompleteChords(SampleGroup& g) {
 void CompleteRhythm(SampleGroup& g) {
   CGroupAppender a(g);
   for (const int tempo : kTempos) AppendDrumLoops(a, tempo);
+  for (const int tempo : kTempos) AppendBassNotes(a, tempo);
+}
+
+void FillSpare(SampleGroup& g) {
+  CGroupAppender a(g);
+  for (const char* family : {"ST", "VO"})
+    for (const int tempo : kTempos) AppendPads(a, family, tempo);
 }
 
 void CompleteAccomp(SampleGroup& g) {
@@ -260,9 +289,12 @@ CSampleCatalog::CSampleCatalog() {
   CompleteChords(m_chordGroup);
   CompleteRhythm(m_rhythmGroup);
   CompleteAccomp(m_accompGroup);
+  FillSpare(m_spareGroup);
   m_pianoIndex.Build(m_pianoGroup, false);
   m_chordIndex.Build(m_chordGroup, true);
   m_accompIndex.Build(m_accompGroup, false);
+  m_rhythmIndex.Build(m_rhythmGroup, false);
+  m_spareIndex.Build(m_spareGroup, false);
   for (size_t i = 0; i < m_pianoGroup.m_names.size(); ++i)
     m_pianoPrefixes[MaskPrefix(m_pianoGroup.m_names[i])].push_back(i);
 }
@@ -280,6 +312,16 @@ int CSampleCatalog::FindChordOffset(const std::string& name) const {
 int CSampleCatalog::FindAccompOffset(const std::string& name) const {
   return m_accompIndex.Find(m_accompGroup, name, false);
 }
+
+int CSampleCatalog::FindRhythmOffset(const std::string& name) const {
+  return m_rhythmIndex.Find(m_rhythmGroup, name, false);
+}
+
+int CSampleCatalog::FindSpareOffset(const std::string& name) const {
+  return m_spareIndex.Find(m_spareGroup, name, false);
+}
+
+int BassNoteEighths(int code) { return code <= 2 ? code + 3 : code <= 4 ? 6 : code + 2; }
 
 std::string CSampleCatalog::MatchPianoSample(const std::string& name) const {
   if (name.size() < 9) return {};

@@ -10,6 +10,9 @@
 // names, family by family. So every black key, length 6, both low-note variants, minor chords
 // and tempo 90 are found, and entries added later go after these without moving any offset.
 //
+// The bass notes (BS) follow the drum loops in Data2.dat; the string and voice pads (ST, VO)
+// fill data4.dat after its silence.
+//
 // Each renderer makes one catalog for the duration of its call. The catalog owns m_hArchive
 // (used by CopyRhythmSample) and closes it when destroyed. Handles passed to the copy
 // primitives belong to the caller. UI thread only.
@@ -45,6 +48,8 @@ class CSampleCatalog {
   int FindPianoOffset(const std::string& name) const;
   int FindChordOffset(const std::string& name) const;
   int FindAccompOffset(const std::string& name) const;
+  int FindRhythmOffset(const std::string& name) const;
+  int FindSpareOffset(const std::string& name) const;
   // First piano entry with the same name up to the mask that has a '1' in a slot where name
   // has one; "" when none.
   std::string MatchPianoSample(const std::string& name) const;
@@ -64,6 +69,10 @@ class CSampleCatalog {
   int CopyRangeScaled(platform::FileHandle archive, platform::FileHandle out, long long offset,
                       int count, int level);
 
+  // As CopyRange, each sample scaled by a gain falling in a straight line from 1 at the first
+  // sample to 0 after the last: a sustained sound cut there ends without a click.
+  int CopyRangeFaded(platform::FileHandle archive, platform::FileHandle out, long long offset, int count);
+
   // Archive file names and their groups, in the order Data0.dat .. Data3.dat, data4.dat.
   struct Archive {
     const char* fileName;
@@ -74,7 +83,7 @@ class CSampleCatalog {
   unsigned char m_header[40] = {};
   SampleGroup m_pianoGroup;   // Data0.dat
   SampleGroup m_rhythmGroup;  // Data2.dat
-  SampleGroup m_spareGroup;   // no archive; data4.dat only has to exist
+  SampleGroup m_spareGroup;   // data4.dat: the string and voice pads
   SampleGroup m_chordGroup;   // Data1.dat
   SampleGroup m_accompGroup;  // Data3.dat
   double m_dPadMs = 0.0;
@@ -92,6 +101,8 @@ class CSampleCatalog {
   NameIndex m_pianoIndex;
   NameIndex m_chordIndex;
   NameIndex m_accompIndex;
+  NameIndex m_rhythmIndex;
+  NameIndex m_spareIndex;
   // Piano entries by their name up to the mask, in catalog order.
   std::unordered_map<std::string, std::vector<size_t>> m_pianoPrefixes;
 };
@@ -99,3 +110,12 @@ class CSampleCatalog {
 // The silence every group starts with: four seconds of zeros.
 inline constexpr const char* kSilenceName = "AA_silence.wav";
 inline constexpr int kSilenceBytes = 352800;
+
+// The bass notes the bass track plays: variant 2 of the BS names, the picked bass, whose pitch
+// reads true all through its low octave.
+inline constexpr int kBassTimbre = 2;
+// Eighths a BS sample holds for its code (the eighths the note is held): 5, 6, 6, 7 for 2..5.
+int BassNoteEighths(int code);
+// Eighths a string or voice pad is held; the sample rings out one eighth more. A pad cut
+// earlier is faded over the eighth after the cut.
+inline constexpr int kPadHeldEighths = 16;

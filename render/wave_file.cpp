@@ -114,3 +114,28 @@ int CSampleCatalog::CopyRhythmSample(platform::FileHandle out, const std::string
   }
   return 0;
 }
+
+int CSampleCatalog::CopyRangeFaded(platform::FileHandle archive, platform::FileHandle out,
+                                   long long offset, int count) {
+  if (!platform::SeekFile(archive, offset)) return 0;
+  const int samples = count / 2;
+  unsigned char buffer[wave::kCopyBufferBytes];
+  int total = 0;
+  while (total < count) {
+    const int want = count - total < wave::kCopyBufferBytes ? count - total : wave::kCopyBufferBytes;
+    const int read = platform::ReadFile(archive, buffer, want);
+    if (read == 0) break;
+    for (int i = 0; i + 1 < read; i += 2) {
+      const int index = (total + i) / 2;
+      const double gain = static_cast<double>(samples - index) / samples;
+      const auto s = static_cast<int16_t>(buffer[i] | (buffer[i + 1] << 8));
+      const auto faded = static_cast<uint16_t>(static_cast<int16_t>(static_cast<int>(s * gain)));
+      buffer[i] = static_cast<unsigned char>(faded & 0xFF);
+      buffer[i + 1] = static_cast<unsigned char>(faded >> 8);
+    }
+    const int written = platform::WriteFile(out, buffer, read);
+    if (written < read) return 2;
+    total += written;
+  }
+  return total;
+}

@@ -34,7 +34,7 @@ struct PreviousSession {
 // How a step of the tracks ended.
 enum class StepEnd { kDone, kCancelled, kFailed };
 
-// Steps 13 to 18: renderers, mixes and the finish, over one session. A cancelled step deletes
+// The tracks: renderers, mixes and the finish, over one session. A cancelled step deletes
 // its own voice or track files and leaves through AbortGenerate; a failed one deletes them too
 // and leaves the failure (what failed, with which code) for Generate to report.
 class CTrackRun {
@@ -74,6 +74,22 @@ class CTrackRun {
         end = TwoVoiceTrack(&CComposer::RenderTF, "Data3.dat", m_c.m_strTempTF, "rhythm figure",
                             StemTrack::kRhythmFigures, true);
       }
+    }
+    // The sustained tracks, each over the harmony of the whole plan.
+    if (end == StepEnd::kDone && Contains(options.Rhythm(), "B")) {
+      m_c.RewindPlan();
+      end = TwoVoiceTrack(&CComposer::RenderBS, "Data2.dat", m_c.m_strTempBS, "bass", StemTrack::kBass,
+                          false);
+    }
+    if (end == StepEnd::kDone && Contains(options.Harmony(), "S")) {
+      m_c.RewindPlan();
+      end = TwoVoiceTrack(&CComposer::RenderST, "data4.dat", m_c.m_strTempST, "strings",
+                          StemTrack::kStrings, false);
+    }
+    if (end == StepEnd::kDone && Contains(options.Harmony(), "V")) {
+      m_c.RewindPlan();
+      end = TwoVoiceTrack(&CComposer::RenderVO, "data4.dat", m_c.m_strTempVO, "voices",
+                          StemTrack::kVoices, false);
     }
     if (end == StepEnd::kCancelled) AbortGenerate(m_s);
     return end;
@@ -310,8 +326,8 @@ bool IsReadableFile(const std::string& path) {
 }
 
 // Range of the generation progress bar: 5, + 8 for Hand "F", + 6 for Rhythm with "D", + 3 each
-// for "B" in Rhythm and "S" and "V" in Harmony. Only the steps of the tracks advance it, so with
-// B, S or V the bar never reaches its end.
+// for "B" in Rhythm and "S" and "V" in Harmony: one step for each render and mix of a track, so
+// the bar reaches its end with the last mix.
 int GenerationProgressRange(const COptionSet& options) {
   int range = 5;
   if (options.Hand() == "F") range += 8;

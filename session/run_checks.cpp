@@ -19,8 +19,6 @@ constexpr int kBarsPerSection = 8;
 constexpr int kMaxBars = 500 * kBarsPerSection;
 constexpr unsigned long long kLogBytes = 64 * 1024;  // the session log, generously
 
-bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
-
 unsigned long long CeilMb(long long bytes) {
   return bytes <= 0 ? 0 : (static_cast<unsigned long long>(bytes) + kMegabyte - 1) / kMegabyte;
 }
@@ -56,7 +54,8 @@ long long TrackFileBytes(const COptionSet& options) {
 
 DiskNeed DiskNeedFor(const COptionSet& options) {
   const long long track = TrackFileBytes(options);
-  const bool bTwoVoiceTracks = options.Hand() == "F" || Contains(options.Rhythm(), "D");
+  // Every track but the piano's renders into two voice files before it is mixed.
+  const bool bTwoVoiceTracks = options.Hand() == "F" || !options.Rhythm().empty() || !options.Harmony().empty();
   DiskNeed need;
   need.sessionMb = CeilMb(3 * track + static_cast<long long>(kLogBytes));
   need.tempMb = CeilMb((bTwoVoiceTracks ? 3 : 2) * track);

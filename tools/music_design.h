@@ -32,6 +32,8 @@ inline constexpr Instrument kFingeredBass{0, 33, false};
 inline constexpr Instrument kPickedBass{0, 34, false};
 inline constexpr Instrument kFretlessBass{0, 35, false};
 inline constexpr Instrument kDrumKit{128, 0, true};  // GM standard kit
+inline constexpr Instrument kStringEnsemble{0, 48, false};
+inline constexpr Instrument kVoiceOohs{0, 53, false};
 // The bass riffs use the picked bass: its low octave is cleanly pitched all through (the
 // fingered bass has a zone around D2 with a strong component near 40 Hz).
 inline constexpr Instrument kRiffBass = kPickedBass;
@@ -48,6 +50,8 @@ inline constexpr int kFigureAccentLift = 8;  // on the first note of every beat
 inline constexpr int kBassVelocity = 96;
 inline constexpr int kBassGhostVelocity = 58;
 inline constexpr int kPreviewVelocity = 90;
+inline constexpr int kStringsVelocity = 70;
+inline constexpr int kVoicesVelocity = 76;
 
 // Levels: the peak of the loudest sample of each family, in dBFS. The melody is the loudest
 // family; everything that accompanies it sits well below, because the track mixer averages
@@ -57,9 +61,12 @@ inline constexpr double kChordPeakDb = -12.0;
 inline constexpr double kLowNotePeakDb = -12.0;
 inline constexpr double kFigurePeakDb = -11.0;
 inline constexpr double kRhythmFigurePeakDb = -10.0;
-inline constexpr double kBassPeakDb = -10.0;
+inline constexpr double kBassPeakDb = -13.0;  // sustained, so under the riffs' peak
 inline constexpr double kDrumPeakDb = -7.0;
 inline constexpr double kPreviewPeakDb = -6.0;
+// The pads sound all the time, so their peaks sit well under the chords'.
+inline constexpr double kStringsPeakDb = -18.0;
+inline constexpr double kVoicesPeakDb = -20.0;
 
 // Evening: the SoundFont's piano zones differ by up to 8 dB in loudness between neighbouring
 // keys. Each sample of a piano family is moved this fraction of the way towards its family's
@@ -69,11 +76,14 @@ inline constexpr double kMelodyEvenness = 0.7;
 inline constexpr double kLowNoteEvenness = 0.7;
 inline constexpr double kChordEvenness = 0.5;
 inline constexpr double kFigureEvenness = 0.5;
+inline constexpr double kPadEvenness = 0.5;
 inline constexpr double kEvenMaxDb = 6.0;
 
 // Every sample ends with a raised-cosine fade of this length, so that a cut at its full length
 // never clicks (the notes have already died away by then; the fade only guarantees it).
 inline constexpr int kEndFadeFrames = 441;  // 10 ms
+// The pads enter softly: a raised-cosine fade-in over this share of an eighth.
+inline constexpr double kPadEntryEighths = 0.5;
 
 // Bass riff notes are held this long, released, and damped to silence by the next sixteenth,
 // so a riff cut on any sixteenth does not click. At other tempos than 60 the gate is scaled with

@@ -28,6 +28,10 @@ Sound RenderSample(CNoteSynth& synth, const SampleRequest& request) {
       return RenderFigure(synth, request);
     case Family::kRhythmFigure:
       return RenderRhythmFigure(synth, request);
+    case Family::kStrings:
+      return RenderStrings(synth, request);
+    case Family::kVoices:
+      return RenderVoices(synth, request);
   }
   return Sound(static_cast<size_t>(request.frames), 0.0f);
 }
@@ -50,6 +54,10 @@ double FamilyPeakDb(Family family) {
       return kFigurePeakDb;
     case Family::kRhythmFigure:
       return kRhythmFigurePeakDb;
+    case Family::kStrings:
+      return kStringsPeakDb;
+    case Family::kVoices:
+      return kVoicesPeakDb;
   }
   return 0.0;
 }
@@ -64,6 +72,9 @@ double FamilyEvenness(Family family) {
       return kLowNoteEvenness;
     case Family::kFigure:
       return kFigureEvenness;
+    case Family::kStrings:
+    case Family::kVoices:
+      return kPadEvenness;
     default:
       return 0.0;
   }

@@ -30,6 +30,13 @@ Sound RenderRhythmFigure(CNoteSynth& synth, const SampleRequest& request);
 // BS: a plain bass note, held for its code in eighths, one bass sound per variant digit.
 Sound RenderBassNote(CNoteSynth& synth, const SampleRequest& request);
 
+// Pads (pad_samples.cpp), held L eighths and ringing out in the last, entering softly, in close
+// position on the voicing of their inversion (render/harmony.h).
+// ST: a string-ensemble chord from E3 up.
+Sound RenderStrings(CNoteSynth& synth, const SampleRequest& request);
+// VO: a choir "ooh" chord from A2 up.
+Sound RenderVoices(CNoteSynth& synth, const SampleRequest& request);
+
 // DL: eight bars of a groove with a fill in bar 8 and a ninth bar of ring-out (drum_loops.cpp).
 Sound RenderDrumLoop(CNoteSynth& synth, const SampleRequest& request);
 

@@ -68,6 +68,24 @@ bool ReadFields(const std::string& name, SampleRequest& r) {
     r.variant = Digits(name, 11, 1);
     return name.size() == 16 && InRange(r.note, 1, 48) && InRange(r.variant, 1, 9);
   }
+  if (tag == "ST" || tag == "VO") {  // tag kk "_" root(2) quality(3) "_" ttt "_L" LL "_I" i ".wav"
+    r.family = tag == "ST" ? Family::kStrings : Family::kVoices;
+    if (name.size() != 25) return false;
+    r.pitchClass = Digits(name, 2, 2);
+    r.tempo = Digits(name, 11, 3);
+    r.length = Digits(name, 16, 2);
+    r.inversion = Digits(name, 20, 1);
+    const std::string quality = name.substr(7, 3);
+    bool known = false;
+    for (const auto q : {harmony::Quality::kMajor, harmony::Quality::kMinor, harmony::Quality::kDiminished}) {
+      if (quality == harmony::QualityCode(q)) {
+        r.quality = q;
+        known = true;
+      }
+    }
+    return known && name.compare(14, 2, "_L") == 0 && name.compare(18, 2, "_I") == 0 &&
+           InRange(r.pitchClass, 1, 12) && InRange(r.length, 1, 99) && InRange(r.inversion, 0, 2);
+  }
   if (tag == "TA" || tag == "TF") {  // tag kk root(2) ttt L vv ".wav"
     r.family = tag == "TA" ? Family::kFigure : Family::kRhythmFigure;
     r.pitchClass = Digits(name, 2, 2);
@@ -117,6 +135,10 @@ const char* FamilyTag(Family family) {
       return "TA";
     case Family::kRhythmFigure:
       return "TF";
+    case Family::kStrings:
+      return "ST";
+    case Family::kVoices:
+      return "VO";
   }
   return "??";
 }

@@ -5,17 +5,23 @@
 
 #include <string>
 
+#include "render/harmony.h"
+
 namespace archives {
 
-enum class Family { kSilence, kMelodyNote, kChord, kBassNote, kDrumLoop, kLowNote, kFigure, kRhythmFigure };
+enum class Family {
+  kSilence, kMelodyNote, kChord, kBassNote, kDrumLoop, kLowNote, kFigure, kRhythmFigure, kStrings, kVoices
+};
 
 struct SampleRequest {
   Family family = Family::kSilence;
   int note = 0;          // note number 01..48: TP, BS, PP
-  int pitchClass = 0;    // 1 (C) .. 12 (B): CH, TA, TF
-  int length = 0;        // length code in eighths: TP, CH, TA, TF; BS: the code 02..05
+  int pitchClass = 0;    // 1 (C) .. 12 (B): CH, TA, TF, ST, VO
+  int length = 0;        // length code in eighths: TP, CH, TA, TF, ST, VO; BS: the code 02..05
   int variant = 0;       // CH 1..5, TA 1..5, TF 1..7, BS 1..3, PP 1..2
   bool minor = false;    // CH: "min" instead of "maj"
+  harmony::Quality quality = harmony::Quality::kMajor;  // ST, VO
+  int inversion = 0;     // ST, VO: 0 root, 1 third, 2 fifth at the bottom
   int loop = 0;          // DL loop number
   int tempo = 0;         // quarter notes per minute, from the name (060)
   int frames = 0;        // catalog size / 2

@@ -33,6 +33,11 @@ void FadeOutEnd(Sound& s, int frames) {
   FadeOutFrom(s, n - frames, frames);
 }
 
+void FadeInStart(Sound& s, int frames) {
+  const long n = std::min<long>(frames, static_cast<long>(s.size()));
+  for (long i = 0; i < n; ++i) s[static_cast<size_t>(i)] *= static_cast<float>(1.0 - Fall(i, frames));
+}
+
 void FadeOutFrom(Sound& s, long start, int frames) {
   const long n = static_cast<long>(s.size());
   for (long i = std::max(0L, start); i < n; ++i) {

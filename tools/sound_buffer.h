@@ -17,6 +17,8 @@ using Sound = std::vector<float>;
 void MixIn(Sound& out, long at, const Sound& note, float gain, long stopAt = -1, int fadeFrames = 441);
 // Multiplies the last frames of s by a raised-cosine ramp from 1 down to 0.
 void FadeOutEnd(Sound& s, int frames);
+// Multiplies the first frames of s by a raised-cosine ramp from 0 up to 1.
+void FadeInStart(Sound& s, int frames);
 // Multiplies the frames from start on by a raised-cosine ramp that reaches 0 after frames
 // frames, and clears everything after it.
 void FadeOutFrom(Sound& s, long start, int frames);

@@ -35,6 +35,12 @@ const Track kTracks[] = {
      [](const CComposer& c) { return std::vector<std::string>{c.m_strTempPP}; }},
     {"DL", &CComposer::RenderDL, "Data2.dat",
      [](const CComposer& c) { return std::vector<std::string>(c.m_strTempDL, c.m_strTempDL + 3); }},
+    {"BS", &CComposer::RenderBS, "Data2.dat",
+     [](const CComposer& c) { return std::vector<std::string>(c.m_strTempBS, c.m_strTempBS + 3); }},
+    {"ST", &CComposer::RenderST, "data4.dat",
+     [](const CComposer& c) { return std::vector<std::string>(c.m_strTempST, c.m_strTempST + 3); }},
+    {"VO", &CComposer::RenderVO, "data4.dat",
+     [](const CComposer& c) { return std::vector<std::string>(c.m_strTempVO, c.m_strTempVO + 3); }},
 };
 
 // Sixteen bars with chords, figures and low notes in C major, two drum sections.
@@ -45,6 +51,7 @@ void SetBusyPlan(CComposer& c, const std::string& tempDir) {
   SetPlan(c, bars, 60, tempDir);
   c.m_strNoteCode = "C";
   c.m_strScaleCode = "Maj";
+  c.m_strHand = "F";
   c.m_sectionChoice[0] = 7;
   c.m_sectionChoice[1] = 9;
   c.m_nSectionChoices = 2;
@@ -87,6 +94,9 @@ TEST(RenderPumps, EachTrackPumpsOncePerTableEntryEventBarOrLoop) {
       {"TF", 2 * events},
       {"PP", bars},
       {"DL", 2},  // per loop
+      {"BS", bars + 2 * bars},  // per bar while reading the plan and in each voice
+      {"ST", bars + 2 * bars},
+      {"VO", bars + 2 * bars},
   };
   fixtures::ScratchDir dir;
   for (const Track& track : kTracks) {

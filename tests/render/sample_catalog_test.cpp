@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 namespace {
@@ -20,15 +21,17 @@ struct GroupLayout {
 const GroupLayout kLayouts[] = {
     {"Data0.dat", 577, 95608800, 141, 25048800, "TP01C_1_T060_L6_11111.wav"},
     {"Data1.dat", 961, 194392800, 61, 14905800, "CH01_C_min_060_L3_1.wav"},
-    {"Data2.dat", 68, 27607096, 66, 23373248, "DL_090_07.wav"},
+    {"Data2.dat", 144, 43527196, 66, 23373248, "DL_090_07.wav"},
     {"Data3.dat", 1825, 294499800, 125, 25181100, "PP01C_1060_2.wav"},
-    {"data4.dat", 1, 352800, 1, 352800, nullptr},
+    {"data4.dat", 433, 270244800, 1, 352800, "ST01_C_maj_060_L16_I0.wav"},
 };
 
-// The tempo field of a sample name, 0 for the silence and the bass notes (which have none).
+// The tempo field of a sample name, 0 for the silence.
 int TempoOf(const std::string& name) {
   const std::string tag = name.substr(0, 2);
+  if (tag == "BS") return 10 * std::stoi(name.substr(7, 2));  // the tempo divided by ten
   size_t at = 0;
+  if (tag == "ST" || tag == "VO") at = 11;
   if (tag == "TP") at = 9;
   if (tag == "CH") at = 11;
   if (tag == "DL") at = 3;
@@ -61,14 +64,15 @@ TEST(SampleCatalog, EachGroupKeepsItsOriginalLayoutFirstAndGrowsOnlyAtItsEnd) {
     if (want.firstAppended) {
       EXPECT_EQ(g.m_names[want.originalEntries], want.firstAppended);
     }
-    // No name twice; after the original layout every tempo-060 name comes before the first 090.
+    // No name twice; after the original layout each family has every tempo-060 name before its
+    // first 090.
     EXPECT_EQ(std::set<std::string>(g.m_names.begin(), g.m_names.end()).size(), g.m_names.size());
-    int lastTempo = 0;
+    std::map<std::string, int> lastTempo;
     for (size_t i = want.originalEntries; i < g.m_names.size(); ++i) {
       const int tempo = TempoOf(g.m_names[i]);
       EXPECT_TRUE(tempo == 60 || tempo == 90) << g.m_names[i];
-      EXPECT_GE(tempo, lastTempo) << g.m_names[i];
-      lastTempo = tempo;
+      EXPECT_GE(tempo, lastTempo[g.m_names[i].substr(0, 2)]) << g.m_names[i];
+      lastTempo[g.m_names[i].substr(0, 2)] = tempo;
     }
   }
 }
@@ -97,6 +101,13 @@ TEST(SampleCatalog, LookupsReturnOffsetsOfOriginalAndAppendedEntries) {
       {&CSampleCatalog::FindAccompOffset, "TF01C_060403.wav", 18874800},
       {&CSampleCatalog::FindAccompOffset, "PP01C_1060_2.wav", 25181100},
       {&CSampleCatalog::FindAccompOffset, "PP02C#1060_1.wav", 25181100 + 88200},
+      // The bass notes: the original entries, then the other roots after the drum loops.
+      {&CSampleCatalog::FindRhythmOffset, "BS01C_10602_2.wav", 352800 + 220500},
+      {&CSampleCatalog::FindRhythmOffset, "BS02C#10602_2.wav", 27607096},
+      {&CSampleCatalog::FindRhythmOffset, "BS01C_10902_2.wav", 35059996},
+      {&CSampleCatalog::FindSpareOffset, "ST01_C_maj_060_L16_I1.wav", 352800 + 749700},
+      {&CSampleCatalog::FindSpareOffset, "VO01_C_maj_060_L16_I0.wav", 352800 + 108 * (749700 + 499800)},
+      {&CSampleCatalog::FindSpareOffset, "ST01_C_aug_060_L16_I0.wav", -1},
   };
   for (const Case& k : cases) EXPECT_EQ((c.*k.find)(k.name), k.offset) << k.name;
   // Rhythm figures keep their own sizes; the last tempo-060 figure ends where tempo 90 begins.

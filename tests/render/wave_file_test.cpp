@@ -173,19 +173,19 @@ TEST(WaveFormat, CopyRhythmSampleCopiesByNameFromTheCatalogArchive) {
   EXPECT_EQ(catalog.CopyRhythmSample(out, "BS01C_10602_1.wav", 220500 + 1000),
             0);  // into the next entry
   // The last entry of the archive: a copy asked past it stops at the end.
-  EXPECT_EQ(catalog.CopyRhythmSample(out, "DL_090_09.wav", 2116924 + 500), 0);
+  EXPECT_EQ(catalog.CopyRhythmSample(out, "BS12B_10905_2.wav", 205800 + 500), 0);
   platform::CloseAndClear(out);
   const auto samples = fixtures::ReadSamples(path, 0);
-  ASSERT_EQ(samples.size(), (220500 + 1000 + 2116924) / 2u);
+  ASSERT_EQ(samples.size(), (220500 + 1000 + 205800) / 2u);
   EXPECT_EQ(samples[0], fixtures::MarkerSample(1, 0));
   EXPECT_EQ(samples[110249], fixtures::MarkerSample(1, 110249));
   EXPECT_EQ(samples[110250], fixtures::MarkerSample(2, 0));
-  const int loop = RhythmEntry("DL_090_09.wav");
-  EXPECT_EQ(samples[110750], fixtures::MarkerSample(loop, 0));
-  EXPECT_EQ(samples.back(), fixtures::MarkerSample(loop, 2116924 / 2 - 1));
-  // Every sample of the loop in place: the 65 535-byte chunks split samples but not the stream.
-  for (size_t k = 0; k < 2116924 / 2; k += 4099)
-    EXPECT_EQ(samples[110750 + k], fixtures::MarkerSample(loop, static_cast<int>(k)));
+  const int last = RhythmEntry("BS12B_10905_2.wav");
+  EXPECT_EQ(samples[110750], fixtures::MarkerSample(last, 0));
+  EXPECT_EQ(samples.back(), fixtures::MarkerSample(last, 205800 / 2 - 1));
+  // Every sample of the note in place: the 65 535-byte chunks split samples but not the stream.
+  for (size_t k = 0; k < 205800 / 2; k += 4099)
+    EXPECT_EQ(samples[110750 + k], fixtures::MarkerSample(last, static_cast<int>(k)));
 
   platform::FileHandle full = platform::CreateAlways("/dev/full");
   EXPECT_EQ(catalog.CopyRhythmSample(full, "DL_060_07.wav", 1000), 2);

@@ -21,7 +21,7 @@ namespace {
 class GenerateCancel : public ::testing::Test {
  protected:
   void SetUp() override {
-    rig.Tracks("F", "D", "");  // every renderer takes part
+    rig.Tracks("F", "DB", "SV");  // every renderer takes part
     ASSERT_EQ(rig.Generate([&](int) { m_tracks.push_back(gentest::CurrentTrack()); }), 0);
     // This run is the previous session, saved whole.
     SaveSession(rig.session);
@@ -131,7 +131,8 @@ TEST_F(GenerateCancel, ExitAtAnyPumpLeavesNoSession) {
 // 3 per track of two voices and 2 for the low notes.
 TEST_F(GenerateCancel, CancelledStepsLeaveTheBarWhereItWas) {
   const std::map<std::string, int> expected = {{"TP", 3}, {"-", 4},  {"TA", 5}, {"PP", 8},
-                                               {"CH", 10}, {"DL", 13}, {"TF", 16}};
+                                               {"CH", 10}, {"DL", 13}, {"TF", 16},
+                                               {"BS", 19}, {"ST", 22}, {"VO", 25}};
   std::set<std::string> seen;
   for (size_t i = 0; i < m_tracks.size(); ++i) {
     if (i > 0 && m_tracks[i] == m_tracks[i - 1]) continue;

@@ -54,10 +54,13 @@ TEST(GeneratePipeline, EveryOptionOnNotifiesInOrder) {
       {"track CH", step, step, step},
       {"track DL", step, step, step},
       {"track TF", step, step, step},
+      {"track BS", step, step, step},
+      {"track ST", step, step, step},
+      {"track VO", step, step, step},
       kFinish});
   EXPECT_EQ(rig.events, expected);
-  // B, S and V widen the range without steps of their own: 19 of 28.
-  EXPECT_EQ(rig.board.ProgressPos(1052), 19);
+  // Every track's three steps: the bar reaches its end.
+  EXPECT_EQ(rig.board.ProgressPos(1052), 28);
   EXPECT_TRUE(rig.boxes.shown.empty());
 }
 
@@ -110,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TrackCase{"R", "", "", 5, 5, {"TP"}},
                       TrackCase{"F", "", "", 13, 13, {"TP", "TA", "PP", "CH"}},
                       TrackCase{"R", "D", "", 11, 11, {"TP", "DL", "TF"}},
-                      TrackCase{"R", "B", "SV", 14, 5, {"TP"}}),
+                      TrackCase{"R", "B", "SV", 14, 14, {"TP", "BS", "ST", "VO"}}),
     [](const ::testing::TestParamInfo<TrackCase>& info) {
       return std::string("Hand") + info.param.hand + "_Rhythm" + info.param.rhythm + "_Harmony" +
              info.param.harmony;
@@ -394,4 +397,30 @@ TEST(GeneratePipeline, MissingPieceAtTheEndIsAFailure) {
   EXPECT_EQ(rig.session.m_strSessionName, "");
   EXPECT_EQ(rig.session.m_strPiecePath, "");
   EXPECT_EQ(rig.session.m_nPlaybackState, kStateIdle);
+}
+
+// Each of the sustained tracks adds to the piece only: the same session id gives the same plan
+// and the same piano track with the letter on or off, and a different piece.
+TEST(GeneratePipeline, BassStringsAndVoicesChangeOnlyThePiece) {
+  struct Run {
+    std::vector<std::string> notes, rhythms;
+    std::string piano, mix;
+  };
+  auto generate = [](const char* rhythm, const char* harmony) {
+    Rig rig;
+    rig.Tracks("F", rhythm, harmony);
+    EXPECT_EQ(rig.Generate(), 0);
+    return Run{theComposer.m_barNotes, theComposer.m_barRhythms,
+               fixtures::Digest(fixtures::ReadAll(rig.session.m_strSessionPrefix + "Piano.wav")),
+               fixtures::Digest(fixtures::ReadAll(rig.session.m_strPiecePath))};
+  };
+  const Run without = generate("D", "");
+  for (const auto& [rhythm, harmony] : {std::pair{"DB", ""}, std::pair{"D", "S"}, std::pair{"D", "V"}}) {
+    SCOPED_TRACE(std::string("Rhythm ") + rhythm + " Harmony " + harmony);
+    const Run with = generate(rhythm, harmony);
+    EXPECT_EQ(with.notes, without.notes);
+    EXPECT_EQ(with.rhythms, without.rhythms);
+    EXPECT_EQ(with.piano, without.piano);
+    EXPECT_NE(with.mix, without.mix);
+  }
 }

@@ -82,7 +82,8 @@ inline bool AnyExists(const std::string* paths, int n) {
   return false;
 }
 
-// Which track's voice or track files exist now: "TP", "TA", "PP", "CH", "DL", "TF" or "-".
+// Which track's voice or track files exist now: "TP", "TA", "PP", "CH", "DL", "TF", "BS", "ST",
+// "VO" or "-".
 inline std::string CurrentTrack() {
   const CComposer& c = theComposer;
   if (AnyExists(c.m_strTempTP, 2)) return "TP";
@@ -91,6 +92,9 @@ inline std::string CurrentTrack() {
   if (AnyExists(c.m_strTempCH, 3)) return "CH";
   if (AnyExists(c.m_strTempDL, 3)) return "DL";
   if (AnyExists(c.m_strTempTF, 3)) return "TF";
+  if (AnyExists(c.m_strTempBS, 3)) return "BS";
+  if (AnyExists(c.m_strTempST, 3)) return "ST";
+  if (AnyExists(c.m_strTempVO, 3)) return "VO";
   return "-";
 }
 

@@ -31,11 +31,14 @@ TEST(BuiltArchives, EveryArchiveHoldsItsGroupBackToBackFromItsCatalogOffsets) {
         EXPECT_EQ(peak, 0);
         continue;
       }
-      ASSERT_GT(peak, 3000) << "an entry that hardly sounds";
+      // The pads sit far under the melody and enter softly, over half an eighth.
+      const bool pad = e->name.rfind("ST", 0) == 0 || e->name.rfind("VO", 0) == 0;
+      ASSERT_GT(peak, pad ? 1000 : 3000) << "an entry that hardly sounds";
       // Each sample starts from silence with its first note at its first frame: cut at
       // another offset, it would start in the middle of a sound or with a gap.
       EXPECT_LE(std::abs(e->pcm.front()), peak / 50);
-      EXPECT_GE(analysis::PeakAbs(e->pcm, 0, 2205), peak / 4) << "hardly anything sounds in the first 50 ms";
+      const size_t attack = pad ? built::EighthFrames(e->name) : 2205;
+      EXPECT_GE(analysis::PeakAbs(e->pcm, 0, attack), peak / 4) << "hardly anything sounds at the start";
     }
   }
 }

@@ -66,6 +66,7 @@ std::string ArchiveOf(const std::string& prefix) {
   if (tag == "TP") return "Data0.dat";
   if (tag == "CH") return "Data1.dat";
   if (tag == "BS" || tag == "DL") return "Data2.dat";
+  if (tag == "ST" || tag == "VO") return "data4.dat";
   return "Data3.dat";  // PP, TA, TF
 }
 
@@ -115,7 +116,7 @@ int Field(const std::string& name, size_t pos) { return std::stoi(name.substr(po
 
 int TempoOf(const std::string& name) {
   const std::string tag = name.substr(0, 2);
-  const size_t at = tag == "TP" ? 9 : tag == "CH" ? 11 : tag == "DL" ? 3 : tag == "PP" ? 7 : 6;
+  const size_t at = tag == "TP" ? 9 : tag == "CH" || tag == "ST" || tag == "VO" ? 11 : tag == "DL" ? 3 : tag == "PP" ? 7 : 6;
   return std::stoi(name.substr(at, 3));
 }
 

@@ -51,7 +51,7 @@ Wave ReadWave(const std::string& path);
 
 // Two-digit decimal field of name at pos.
 int Field(const std::string& name, size_t pos);
-// Tempo field of a TP, CH, DL, PP, TA or TF name, and the frames of one eighth at that tempo.
+// Tempo field of a TP, CH, DL, PP, TA, TF, ST or VO name, and the frames of one eighth at that tempo.
 int TempoOf(const std::string& name);
 size_t EighthFrames(const std::string& name);
 
