@@ -217,6 +217,14 @@ std::vector<int> LeadVoices(const std::vector<Span>& spans, int lowestKey) {
   return inversions;
 }
 
+std::vector<PadChord> PadLine(const std::vector<Span>& spans, int maxLength, int lowestKey) {
+  const std::vector<Span> pads = SplitSpans(spans, maxLength);
+  const std::vector<int> inversions = LeadVoices(pads, lowestKey);
+  std::vector<PadChord> line;
+  for (size_t i = 0; i < pads.size(); ++i) line.push_back({pads[i], inversions[i]});
+  return line;
+}
+
 std::vector<BassNote> BassLine(const std::vector<Span>& spans) {
   struct Strike {
     int start;

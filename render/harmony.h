@@ -104,6 +104,16 @@ std::array<int, 3> VoicingKeys(const Triad& triad, int inversion, int lowestKey)
 // distances, ties to the lower inversion); the first span takes root position.
 std::vector<int> LeadVoices(const std::vector<Span>& spans, int lowestKey);
 
+// One chord of a pad line: a span no longer than the pad's held length, voiced.
+struct PadChord {
+  Span span;
+  int inversion = 0;
+  std::array<int, 3> Keys(int lowestKey) const { return VoicingKeys(span.triad, inversion, lowestKey); }
+};
+// The pad line over the harmony: the spans split at maxLength eighths, each led from the one
+// before (LeadVoices). The strings and voices tracks and their MIDI parts both lay it out.
+std::vector<PadChord> PadLine(const std::vector<Span>& spans, int maxLength, int lowestKey);
+
 // One note of the bass line: the root of the harmony, held length eighths (2 .. 5).
 struct BassNote {
   int start = 0;

@@ -7,6 +7,7 @@
 #include "render/render_support.h"
 #include "render/sample_catalog.h"
 #include "render/sample_music.h"
+#include "render/sustained_tracks.h"
 #include "render/wave_format.h"
 
 namespace midi {
@@ -22,19 +23,27 @@ struct PlanEvent {
   bool lastOfBar;
 };
 
-// The plan's events bar by bar, as the renderers read them.
+// The plan's bars as the renderers read them through NextBar, without moving the cursor.
+std::vector<render::PlanBar> PlanOf(const CComposer& c) {
+  std::vector<render::PlanBar> bars;
+  for (int b = 0; b < c.m_nBars; ++b) {
+    const size_t i = static_cast<size_t>(b);
+    bars.push_back({i < c.m_barNotes.size() ? c.m_barNotes[i] : std::string(),
+                    i < c.m_barRhythms.size() ? c.m_barRhythms[i] : std::string()});
+  }
+  return bars;
+}
+
+// The plan's events bar by bar.
 std::vector<std::vector<PlanEvent>> PlanBars(const CComposer& c) {
   std::vector<std::vector<PlanEvent>> bars;
   long long at = 0;
-  for (int b = 0; b < c.m_nBars; ++b) {
-    const size_t i = static_cast<size_t>(b);
-    const std::string notes = i < c.m_barNotes.size() ? c.m_barNotes[i] : std::string();
-    const std::string lengths = i < c.m_barRhythms.size() ? c.m_barRhythms[i] : std::string();
-    const size_t count = std::min(notes.size() / 2, lengths.size());
+  for (const render::PlanBar& plan : PlanOf(c)) {
+    const size_t count = plan.Events();
     std::vector<PlanEvent> bar;
     for (size_t e = 0; e < count; ++e) {
-      const int length = lengths[e] - '0';
-      bar.push_back({render::ParseNumber(notes, 2 * e, 2), length, at, e + 1 == count});
+      const int length = plan.lengths[e] - '0';
+      bar.push_back({render::ParseNumber(plan.notes, 2 * e, 2), length, at, e + 1 == count});
       at += length;
     }
     bars.push_back(std::move(bar));
@@ -59,7 +68,7 @@ int MelodyVelocity(const CComposer& c, size_t noteIndex) {
   return gain > 0 ? static_cast<int>(std::lround(music::kMelodyVelocity * std::sqrt(gain))) : 1;
 }
 
-std::vector<Note> MelodyNotes(const CComposer& c) {
+std::vector<Note> MelodyNotes(const CComposer& c, const PieceTracks&) {
   const bool tempo60 = c.m_nTempo == 60;
   const long long leadIn =
       Ticks(wave::MsToEvenBytes(tempo60 ? wave::kPianoLeadInMs60 : wave::kPianoLeadInMs90), c.m_nTempo);
@@ -77,31 +86,22 @@ std::vector<Note> MelodyNotes(const CComposer& c) {
   return notes;
 }
 
-std::vector<Note> ChordNotes(const CComposer& c) {
+std::vector<Note> ChordNotes(const CComposer& c, const PieceTracks&) {
   const CSampleCatalog catalog;
-  const int root = render::KeyRoot(c.m_strNoteCode);
-  const bool major = c.m_strScaleCode.find("Maj") != std::string::npos;
-  const std::string scale = render::ChordScale(c.m_strScaleCode);
-  const bool minorSamples = scale == "Min";
-  constexpr int kCounterLengths = 7;
-  int counters[13][kCounterLengths + 1];
-  for (auto& row : counters) std::fill(std::begin(row), std::end(row), 1);
-
+  harmony::CChordPlacer placer = render::ChordPlacer(c, catalog);
+  // The chord samples of a scale code ending in "Min" are voiced minor.
+  const std::string& scale = c.m_strScaleCode;
+  const bool minorSamples = scale.size() >= 3 && scale.compare(scale.size() - 3, 3, "Min") == 0;
   std::vector<Note> notes;
   const long long start = PadTicks(c);
   const auto bars = PlanBars(c);
   for (size_t b = 0; b < bars.size(); ++b) {
     for (const PlanEvent& e : bars[b]) {
-      const int p = render::PitchClass(e.note);
-      const bool counted = p >= 1 && p <= 12 && e.length >= 1 && e.length <= kCounterLengths;
-      if (!counted || !render::IsChordDegree(p, root, major) || e.length < render::kShortestChord) continue;
-      const int variant = counters[p][e.length];
-      if (catalog.FindChordOffset(render::ChordSampleName(p, scale, c.m_nTempo, e.length, variant)) < 0)
-        continue;
-      if (++counters[p][e.length] == render::kChordVariants + 1) counters[p][e.length] = 1;
+      const int variant = placer.Next(render::PitchClass(e.note), e.length);
+      if (variant == 0) continue;
       const bool lastOfPiece = b + 1 == bars.size() && e.lastOfBar;
       const long long held = (lastOfPiece ? e.length : e.length + 1) * kTicksPerEighth;
-      const std::vector<int> keys = music::ChordKeys(p, minorSamples, variant);
+      const std::vector<int> keys = music::ChordKeys(render::PitchClass(e.note), minorSamples, variant);
       for (size_t k = 0; k < keys.size(); ++k) {
         const bool top = k + 1 == keys.size();
         notes.push_back({start + e.eighth * kTicksPerEighth, held, keys[k],
@@ -113,7 +113,7 @@ std::vector<Note> ChordNotes(const CComposer& c) {
 }
 
 // Every bar of the low note track fills exactly one bar: a bar's last event takes what is left.
-std::vector<Note> LowNotes(const CComposer& c) {
+std::vector<Note> LowNotes(const CComposer& c, const PieceTracks&) {
   constexpr int kLowNotes = 24;
   int counters[kLowNotes + 1];
   std::fill(std::begin(counters), std::end(counters), 1);
@@ -148,7 +148,7 @@ std::vector<Note> LowNotes(const CComposer& c) {
 // Loops alternate between two voices, eight bars apart: the first voice plays sections 0, 2,
 // 4 ... with the first choices, the second sections 1, 3 ... with the choices after them. The
 // drum track is left out of the piece when any of its loops is missing from the catalog.
-std::vector<Note> DrumNotes(const CComposer& c) {
+std::vector<Note> DrumNotes(const CComposer& c, const PieceTracks&) {
   constexpr int kMaxChoices = 500;  // size of m_sectionChoice
   constexpr long long kSixteenthTicks = kTicksPerEighth / 2;
   constexpr long long kBarTicks = 8 * kTicksPerEighth;
@@ -176,6 +176,46 @@ std::vector<Note> DrumNotes(const CComposer& c) {
 bool Always(const PieceTracks&) { return true; }
 bool FullPiano(const PieceTracks& t) { return t.hand == "F"; }
 bool Drums(const PieceTracks& t) { return t.rhythm.find('D') != std::string::npos; }
+bool Bass(const PieceTracks& t) { return t.rhythm.find('B') != std::string::npos; }
+bool Strings(const PieceTracks& t) { return t.harmony.find('S') != std::string::npos; }
+bool Voices(const PieceTracks& t) { return t.harmony.find('V') != std::string::npos; }
+
+// The harmony the sustained tracks play, with the chord track's chords when it plays.
+std::vector<harmony::Span> SustainedHarmony(const CComposer& c, const PieceTracks& t) {
+  const CSampleCatalog catalog;
+  return render::PieceHarmony(c, PlanOf(c), FullPiano(t), catalog);
+}
+
+// Each note of the sustained tracks sounds its length; the eighth it rings on in the audio is
+// a fade, which the synthesizer's own release stands for here.
+std::vector<Note> BassNotes(const CComposer& c, const PieceTracks& t) {
+  const long long start = PadTicks(c);
+  std::vector<Note> notes;
+  for (const harmony::BassNote& bass : harmony::BassLine(SustainedHarmony(c, t))) {
+    notes.push_back({start + bass.start * kTicksPerEighth, bass.length * kTicksPerEighth,
+                     music::MidiOfNote(bass.root + render::kBassLowestNote - 1), music::kBassVelocity});
+  }
+  return notes;
+}
+
+std::vector<Note> PadNotes(const CComposer& c, const PieceTracks& t, int lowestKey, int velocity) {
+  const long long start = PadTicks(c);
+  std::vector<Note> notes;
+  for (const harmony::PadChord& pad : harmony::PadLine(SustainedHarmony(c, t), kPadHeldEighths, lowestKey)) {
+    for (const int key : pad.Keys(lowestKey)) {
+      notes.push_back({start + pad.span.start * kTicksPerEighth, pad.span.length * kTicksPerEighth, key, velocity});
+    }
+  }
+  return notes;
+}
+
+std::vector<Note> StringNotes(const CComposer& c, const PieceTracks& t) {
+  return PadNotes(c, t, render::kStringsLowestKey, music::kStringsVelocity);
+}
+
+std::vector<Note> VoiceNotes(const CComposer& c, const PieceTracks& t) {
+  return PadNotes(c, t, render::kVoicesLowestKey, music::kVoicesVelocity);
+}
 
 // One emitter per part, in track order.
 struct PartEmitter {
@@ -183,13 +223,16 @@ struct PartEmitter {
   int channel;
   int program;  // General MIDI: 0 acoustic grand piano
   bool (*plays)(const PieceTracks&);
-  std::vector<Note> (*notes)(const CComposer&);
+  std::vector<Note> (*notes)(const CComposer&, const PieceTracks&);
 };
 const PartEmitter kEmitters[] = {
     {"Melody", 0, 0, Always, MelodyNotes},
     {"Chords", 1, 0, FullPiano, ChordNotes},
     {"Low notes", 2, 0, FullPiano, LowNotes},
     {"Drums", kDrumChannel, 0, Drums, DrumNotes},
+    {"Bass", 3, music::kPickedBassProgram, Bass, BassNotes},
+    {"Strings", 4, music::kStringEnsembleProgram, Strings, StringNotes},
+    {"Voices", 5, music::kVoiceOohsProgram, Voices, VoiceNotes},
 };
 
 }  // namespace
@@ -198,7 +241,7 @@ std::vector<Part> PieceParts(const CComposer& composer, const PieceTracks& track
   std::vector<Part> parts;
   for (const PartEmitter& emitter : kEmitters) {
     if (!emitter.plays(tracks)) continue;
-    parts.push_back({emitter.name, emitter.channel, emitter.program, emitter.notes(composer)});
+    parts.push_back({emitter.name, emitter.channel, emitter.program, emitter.notes(composer, tracks)});
   }
   return parts;
 }

@@ -9,7 +9,10 @@
 //    velocity follows the plan's level as the piano track scales it (intensity on), else full;
 //  - Chords (Hand "F"): the chord track's chords, in the voicing of the sample that plays;
 //  - Low notes (Hand "F"): the low piano note track's notes, from its two-pad lead-in;
-//  - Drums (Rhythm with "D"): each section's drum loop as General MIDI drums on channel 10.
+//  - Drums (Rhythm with "D"): each section's drum loop as General MIDI drums on channel 10;
+//  - Bass (Rhythm with "B"), Strings and Voices (Harmony with "S", "V"): the sustained tracks'
+//    notes, laid out over the harmony by the same functions (render/harmony.h) the tracks use,
+//    each sounding its length from one pad after the start.
 // A note stands in the file even where the archives should lack its recording: the file holds
 // the music, the archives only play it. Where a renderer's placement itself depends on the
 // catalog (the chord track's variant turns, the drum track's loops) the catalog decides here too.
@@ -28,8 +31,8 @@ namespace midi {
 // The options that decide which tracks a piece has (the option codes as the board stores them).
 struct PieceTracks {
   std::string hand;     // "F": chords and low notes
-  std::string rhythm;   // letters; "D": drums
-  std::string harmony;  // letters
+  std::string rhythm;   // letters; "D": drums, "B": bass
+  std::string harmony;  // letters; "S": strings, "V": voices
 };
 
 std::vector<Part> PieceParts(const CComposer& composer, const PieceTracks& tracks);

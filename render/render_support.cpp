@@ -58,34 +58,6 @@ int PitchClass(int note) {
   return note;
 }
 
-int KeyRoot(const std::string& noteCode) {
-  if (noteCode.empty()) return 0;
-  static const char kLetters[] = "ABCDEFG";
-  static const int kRoots[] = {10, 12, 1, 3, 5, 6, 8};
-  for (int i = 0; i < 7; ++i) {
-    if (noteCode[0] == kLetters[i]) return noteCode.size() > 1 ? kRoots[i] + 1 : kRoots[i];
-  }
-  return 0;
-}
-
-bool IsChordDegree(int p, int root, bool major) {
-  if (p < 1 || p > 12) return false;
-  const auto wrap = [](int q) { return q > 12 ? q - 12 : q; };
-  if (p == root) return true;
-  return major ? (p == wrap(root + 5) || p == wrap(root + 7)) : p == wrap(root + 2);
-}
-
-std::string ChordScale(const std::string& scaleCode) {
-  return scaleCode.size() > 3 ? scaleCode.substr(scaleCode.size() - 3) : scaleCode;
-}
-
-std::string ChordSampleName(int p, const std::string& scale, int tempo, int len, int variant) {
-  static const char* const kRoots[12] = {"C_", "C#", "D_", "D#", "E_", "F_",
-                                         "F#", "G_", "G#", "A_", "A#", "B_"};
-  const char* root = p >= 1 && p <= 12 ? kRoots[p - 1] : "";
-  return Format("CH%.2d_%s%s_%.3d_L%d_%d.wav", p, root, scale.c_str(), tempo, len, variant);
-}
-
 int LowNote(int n) {
   const int top = n >= 24 ? 24 : 12;
   while (n > top) n -= 12;

@@ -42,20 +42,6 @@ int ParseNumber(const std::string& text, size_t pos, size_t width);
 int PitchClass(int note);
 
 // Placement rules that the renderers and the MIDI export share.
-// Key root 1..12 from the Note option code: the letter, one more for the black keys ("CD"...);
-// 0 for a code that names no key.
-int KeyRoot(const std::string& noteCode);
-// Whether pitch class p takes a chord in the key of root: the root, fourth and fifth in major,
-// the root and the second in minor.
-bool IsChordDegree(int p, int root, bool major);
-// Notes shorter than this many eighths get no chord.
-inline constexpr int kShortestChord = 3;
-// Chord variants 1..5 are used in turn for each pitch class and length.
-inline constexpr int kChordVariants = 5;
-// The last three letters of the Scale code ("Maj" or "Min"), as the chord sample names carry them.
-std::string ChordScale(const std::string& scaleCode);
-// The chord sample of pitch class p with length code len and variant: "CH01_C_Maj_060_L3_1.wav".
-std::string ChordSampleName(int p, const std::string& scale, int tempo, int len, int variant);
 // The low note of melody note n: notes from 24 up land in the second octave (13..24), lower
 // ones in the first (1..12).
 int LowNote(int n);

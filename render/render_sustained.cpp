@@ -42,14 +42,12 @@ std::vector<SustainedNote> BassNotes(const CComposer& c, const std::vector<harmo
 
 NoteLayout PadNotes(const char* family, int lowestKey) {
   return [family, lowestKey](const CComposer& c, const std::vector<harmony::Span>& spans) {
-    const std::vector<harmony::Span> pads = harmony::SplitSpans(spans, kPadHeldEighths);
-    const std::vector<int> inversions = harmony::LeadVoices(pads, lowestKey);
     std::vector<SustainedNote> notes;
-    for (size_t i = 0; i < pads.size(); ++i) {
-      const harmony::Triad& t = pads[i].triad;
-      notes.push_back({pads[i].start, pads[i].length,
+    for (const harmony::PadChord& pad : harmony::PadLine(spans, kPadHeldEighths, lowestKey)) {
+      const harmony::Triad& t = pad.span.triad;
+      notes.push_back({pad.span.start, pad.span.length,
                        Format("%s%.2d_%s%s_%.3d_L%.2d_I%d.wav", family, t.root, RootName(c, t.root).c_str(),
-                              harmony::QualityCode(t.quality), c.m_nTempo, kPadHeldEighths, inversions[i])});
+                              harmony::QualityCode(t.quality), c.m_nTempo, kPadHeldEighths, pad.inversion)});
     }
     return notes;
   };
@@ -68,7 +66,7 @@ class CSustainedRenderer {
       if (PumpAndCheckAbort(m_c)) return kRenderAborted;
       bars.push_back(NextPlanBar(m_c, 100));
     }
-    m_notes = m_layout(m_c, Harmony(bars));
+    m_notes = m_layout(m_c, PieceHarmony(m_c, bars, m_c.m_strHand == "F", m_catalog));
 
     m_c.m_hArchive = platform::OpenExisting(archivePath);
     if (!platform::IsOpen(m_c.m_hArchive)) {
@@ -87,17 +85,6 @@ class CSustainedRenderer {
   }
 
  private:
-  // The chord track's chords count only when it plays (Hand "F").
-  std::vector<harmony::Span> Harmony(const std::vector<render::PlanBar>& bars) {
-    const harmony::Key key = harmony::KeyOf(m_c.m_strNoteCode, m_c.m_strScaleCode);
-    if (m_c.m_strHand != "F") return harmony::AnalysePlan(bars, key, nullptr);
-    harmony::CChordPlacer chords(key, [this](int p, int len, int variant) {
-      return m_catalog.FindChordOffset(
-                 harmony::ChordSampleName(p, m_c.m_strScaleCode, m_c.m_nTempo, len, variant)) != -1;
-    });
-    return harmony::AnalysePlan(bars, key, &chords);
-  }
-
   bool WriteSilence(int bytes) {
     static const unsigned char kZeros[wave::kCopyBufferBytes] = {};
     while (bytes > 0) {
@@ -143,6 +130,26 @@ class CSustainedRenderer {
 };
 
 }  // namespace
+
+namespace render {
+
+harmony::CChordPlacer ChordPlacer(const CComposer& c, const CSampleCatalog& catalog) {
+  return harmony::CChordPlacer(harmony::KeyOf(c.m_strNoteCode, c.m_strScaleCode),
+                               [&c, &catalog](int p, int len, int variant) {
+                                 return catalog.FindChordOffset(harmony::ChordSampleName(
+                                            p, c.m_strScaleCode, c.m_nTempo, len, variant)) != -1;
+                               });
+}
+
+std::vector<harmony::Span> PieceHarmony(const CComposer& c, const std::vector<PlanBar>& bars, bool withChords,
+                                        const CSampleCatalog& catalog) {
+  const harmony::Key key = harmony::KeyOf(c.m_strNoteCode, c.m_strScaleCode);
+  if (!withChords) return harmony::AnalysePlan(bars, key, nullptr);
+  harmony::CChordPlacer chords = ChordPlacer(c, catalog);
+  return harmony::AnalysePlan(bars, key, &chords);
+}
+
+}  // namespace render
 
 int CComposer::RenderBS(const std::string& archivePath) {
   return CSustainedRenderer(*this, m_strTempBS, &CSampleCatalog::FindRhythmOffset, BassNotes).Render(archivePath);

@@ -32,6 +32,14 @@ inline constexpr int kChordVelocity = 64;
 inline constexpr int kChordTopVoiceLift = 8;  // the top note of a chord sings a little
 inline constexpr int kLowNoteVelocity = 80;
 inline constexpr int kLowNoteSecondTouch = 12;  // variant 2 of a low note: this much softer
+inline constexpr int kBassVelocity = 96;
+inline constexpr int kStringsVelocity = 70;
+inline constexpr int kVoicesVelocity = 76;
+
+// General MIDI programs of the sustained tracks' timbres.
+inline constexpr int kPickedBassProgram = 34;
+inline constexpr int kStringEnsembleProgram = 48;
+inline constexpr int kVoiceOohsProgram = 53;
 
 // The MIDI keys of chord sample variant 1..5 on pitch class 1..12, lowest first (the last one
 // is the top voice): five voicings of a major triad, or of root, minor third and octave.

@@ -37,10 +37,28 @@
 // chords, the bass beside the rhythm figures.
 #pragma once
 
+#include <vector>
+
+#include "render/harmony.h"
+#include "render/render_support.h"
+
+class CComposer;
+class CSampleCatalog;
+
 namespace render {
 
 inline constexpr int kStringsLowestKey = 52;  // E3
 inline constexpr int kVoicesLowestKey = 45;   // A2
 inline constexpr int kBassLowestNote = 1;     // note number of C_1 (C2), the bass's low octave
+
+
+// The chord track's placer for the composer's key, scale and tempo: a chord needs its sample in
+// catalog, which the placer refers to (catalog must outlive it).
+harmony::CChordPlacer ChordPlacer(const CComposer& c, const CSampleCatalog& catalog);
+
+// The harmony the sustained tracks play over the plan's bars, taking the chord track's chords
+// when withChords (Hand "F"). The MIDI export asks the same question.
+std::vector<harmony::Span> PieceHarmony(const CComposer& c, const std::vector<PlanBar>& bars, bool withChords,
+                                        const CSampleCatalog& catalog);
 
 }  // namespace render

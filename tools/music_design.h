@@ -29,29 +29,29 @@ struct Instrument {
 };
 inline constexpr Instrument kPiano{0, 0, false};  // "Yamaha Grand Piano"
 inline constexpr Instrument kFingeredBass{0, 33, false};
-inline constexpr Instrument kPickedBass{0, 34, false};
+inline constexpr Instrument kPickedBass{0, music::kPickedBassProgram, false};
 inline constexpr Instrument kFretlessBass{0, 35, false};
 inline constexpr Instrument kDrumKit{128, 0, true};  // GM standard kit
-inline constexpr Instrument kStringEnsemble{0, 48, false};
-inline constexpr Instrument kVoiceOohs{0, 53, false};
+inline constexpr Instrument kStringEnsemble{0, music::kStringEnsembleProgram, false};
+inline constexpr Instrument kVoiceOohs{0, music::kVoiceOohsProgram, false};
 // The bass riffs use the picked bass: its low octave is cleanly pitched all through (the
 // fingered bass has a zone around D2 with a strong component near 40 Hz).
 inline constexpr Instrument kRiffBass = kPickedBass;
 
-// Velocities (1..127); those of the melody, chords and low notes are in render/sample_music.h.
+// Velocities (1..127); those the MIDI export shares are in render/sample_music.h.
 using music::kMelodyVelocity;
 using music::kChordVelocity;
 using music::kChordTopVoiceLift;
 using music::kLowNoteVelocity;
 using music::kLowNoteSecondTouch;
+using music::kBassVelocity;
+using music::kStringsVelocity;
+using music::kVoicesVelocity;
 inline constexpr int kFigureRootVelocity = 78;  // left-hand figures: the root leads
 inline constexpr int kFigureOtherVelocity = 64;
 inline constexpr int kFigureAccentLift = 8;  // on the first note of every beat
-inline constexpr int kBassVelocity = 96;
 inline constexpr int kBassGhostVelocity = 58;
 inline constexpr int kPreviewVelocity = 90;
-inline constexpr int kStringsVelocity = 70;
-inline constexpr int kVoicesVelocity = 76;
 
 // Levels: the peak of the loudest sample of each family, in dBFS. The melody is the loudest
 // family; everything that accompanies it sits well below, because the track mixer averages

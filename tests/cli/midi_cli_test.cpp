@@ -145,6 +145,88 @@ constexpr long kBar = 8 * kEighth;
 constexpr long kPianoLeadIn = 225;  // 469 ms at tempo 60, 312 ms at tempo 90
 constexpr long kPad = 240;          // one eighth of silence before every other track
 
+// The notes of a part that sound at tick, by key.
+std::vector<int> SoundingAt(const std::vector<MidiNote>& part, long tick) {
+  std::vector<int> keys;
+  for (const MidiNote& n : part) {
+    if (n.tick <= tick && tick < n.tick + n.length) keys.push_back(n.key);
+  }
+  std::sort(keys.begin(), keys.end());
+  return keys;
+}
+
+// Bass, strings and voices in C major over the chord track (pitch classes 0 = C): each part
+// fills the piece from one pad after the start without a gap, on the eighth grid; the pads
+// are close major or minor triads on I, IV, V or vi from their lowest key up, the same in both
+// families; a bass note is the root of the pad chord it is struck under, held 2 to 5 eighths;
+// under every chord the pads sound that chord's triad.
+void CheckSustainedParts(const MidiDump& dump, const std::map<long, int>& chordRoots, int bars) {
+  const std::vector<int> kRoots = {0, 5, 7, 9};
+  struct PartRule {
+    const char* name;
+    int lowestKey, highestKey;
+    long longest;  // eighths
+  };
+  const PartRule rules[] = {{"Bass", 36, 47, 5}, {"Strings", 52, 52 + 23, 16}, {"Voices", 45, 45 + 23, 16}};
+  for (const PartRule& rule : rules) {
+    if (!dump.notes.count(rule.name)) continue;
+    SCOPED_TRACE(rule.name);
+    long end = kPad;  // where the part's last onset so far stops sounding
+    for (const MidiNote& n : dump.notes.at(rule.name)) {
+      if (n.tick != end - n.length) {  // not a further key of the onset before
+        EXPECT_EQ(n.tick, end) << "gap or overlap";
+        end = n.tick + n.length;
+      }
+      EXPECT_EQ(n.tick % kEighth, 0);
+      EXPECT_EQ(n.length % kEighth, 0);
+      EXPECT_LE(n.length, rule.longest * kEighth);
+      if (rule.longest == 5) {
+        EXPECT_GE(n.length, 2 * kEighth);
+      }
+      EXPECT_TRUE(n.key >= rule.lowestKey && n.key <= rule.highestKey) << n.key;
+    }
+    EXPECT_EQ(end, kPad + bars * kBar);
+  }
+  if (!dump.notes.count("Strings")) return;
+  std::map<long, std::vector<int>> strings, voices;
+  for (const MidiNote& n : dump.notes.at("Strings")) strings[n.tick].push_back(n.key);
+  for (const MidiNote& n : dump.notes.at("Voices")) voices[n.tick].push_back(n.key % 12);
+  ASSERT_EQ(strings.size(), voices.size());
+  std::map<long, int> padRoots;  // onset -> root
+  for (const auto& [tick, keys] : strings) {
+    ASSERT_EQ(keys.size(), 3u) << tick;
+    EXPECT_LT(keys[2] - keys[0], 12) << "not close at " << tick;
+    int root = -1;
+    for (const int k : keys) {
+      const int r = k % 12;
+      const std::vector<int> major = {r, (r + 4) % 12, (r + 7) % 12}, minor = {r, (r + 3) % 12, (r + 7) % 12};
+      for (const auto& triad : {major, minor}) {
+        if (std::all_of(keys.begin(), keys.end(),
+                        [&](int key) { return std::count(triad.begin(), triad.end(), key % 12) == 1; }))
+          root = r;
+      }
+    }
+    EXPECT_NE(std::count(kRoots.begin(), kRoots.end(), root), 0) << "no triad on I, IV, V, vi at " << tick;
+    padRoots[tick] = root;
+    std::vector<int> classes = voices.count(tick) ? voices.at(tick) : std::vector<int>();
+    std::vector<int> stringClasses;
+    for (const int k : keys) stringClasses.push_back(k % 12);
+    std::sort(classes.begin(), classes.end());
+    std::sort(stringClasses.begin(), stringClasses.end());
+    EXPECT_EQ(classes, stringClasses) << "voices and strings differ at " << tick;
+  }
+  const auto rootAt = [&padRoots](long tick) { return std::prev(padRoots.upper_bound(tick))->second; };
+  for (const MidiNote& n : dump.notes.at("Bass")) EXPECT_EQ(n.key % 12, rootAt(n.tick)) << "bass at " << n.tick;
+  for (const auto& [tick, root] : chordRoots) {
+    std::vector<int> sounding;
+    for (const int k : SoundingAt(dump.notes.at("Strings"), tick)) sounding.push_back(k % 12);
+    std::vector<int> triad = {root, (root + 4) % 12, (root + 7) % 12};
+    std::sort(sounding.begin(), sounding.end());
+    std::sort(triad.begin(), triad.end());
+    EXPECT_EQ(sounding, triad) << "pads under the chord at " << tick;
+  }
+}
+
 TEST_P(MidiExport, PartsFallWhereTheTracksPlaceTheirSamples) {
   if (::access(kPython, X_OK) != 0) GTEST_SKIP() << kPython << " is missing";
   int status = -1;
@@ -192,18 +274,21 @@ TEST_P(MidiExport, PartsFallWhereTheTracksPlaceTheirSamples) {
     EXPECT_EQ(melody[i].key, 35 + p.note) << "note " << i;
     EXPECT_EQ(melody[i].velocity, c.bScaled ? gainVelocity : 100) << "note " << i;
   }
-  if (c.tracks.size() == 1) return;
+  const auto has = [&dump](const char* part) { return dump.notes.count(part) != 0; };
+  if (!has("Chords")) return;
 
   // Chords (key C major: C, F and G take one): under every such note of three to seven eighths,
   // one pad after the piece starts, its notes the triad of the melody note's pitch class.
   std::map<long, std::vector<int>> chords;
   for (const MidiNote& n : dump.notes.at("Chords")) chords[n.tick].push_back(n.key % 12);
   std::vector<long> expectedChords;
+  std::map<long, int> chordRoots;  // chord onset -> the melody note's pitch class
   for (const PlanNote& p : plan) {
     const int pc = (p.note - 1) % 12;  // 0 = C
     if (p.length >= 3 && p.length <= 7 && (pc == 0 || pc == 5 || pc == 7)) {
       const long start = kPad + p.eighth * kEighth;
       expectedChords.push_back(start);
+      chordRoots[start] = pc;
       if (!chords.count(start)) continue;
       for (const int k : chords[start]) {
         EXPECT_TRUE(k == pc || k == (pc + 4) % 12 || k == (pc + 7) % 12) << "chord at " << start;
@@ -230,6 +315,9 @@ TEST_P(MidiExport, PartsFallWhereTheTracksPlaceTheirSamples) {
   }
   EXPECT_EQ(low, expectedLow);
 
+  CheckSustainedParts(dump, chordRoots, bars);
+  if (!has("Drums")) return;
+
   // Drums on channel 10: each 8-bar section opens with a crash one pad after the start.
   std::vector<long> crashes;
   for (const MidiNote& n : dump.notes.at("Drums")) {
@@ -251,7 +339,10 @@ INSTANTIATE_TEST_SUITE_P(
         MidiCase{"Tempo90IntensityOn",
                  {"--session-id", "77", "--tempo", "90", "--length", "1", "--hand", "F",
                   "--rhythm", "BD", "--pianoint", "P", "--pci", "Com"},
-                 666667, {"Melody", "Chords", "Low notes", "Drums"}, true},
+                 666667, {"Melody", "Chords", "Low notes", "Drums", "Bass"}, true},
+        MidiCase{"BassStringsVoicesOverChords",
+                 {"--session-id", "4242", "--length", "2", "--hand", "F", "--rhythm", "B", "--harmony", "SV"},
+                 1000000, {"Melody", "Chords", "Low notes", "Bass", "Strings", "Voices"}, false},
         MidiCase{"RightHandOnlyMelody",
                  {"--session-id", "9", "--note", "DE", "--scale", "Min", "--hand", "R", "--rhythm", ""},
                  1000000, {"Melody"}, false}),
