@@ -130,7 +130,9 @@ TEST_F(SdlAudioBackend, SeeksAndStopsKeepThePositionExact) {
   Send("stop vk wait");
   const long long stopped = PositionMs("vk");
   EXPECT_GT(stopped, 250);
-  EXPECT_LE(stopped, 250 + MsSince(start));
+  // The device takes its sound a callback ahead, so the position may lead the clock by one buffer.
+  const long long oneBufferMs = (vorsk_sdl::kDeviceBufferFrames * 1000 + 44099) / 44100;
+  EXPECT_LE(stopped, 250 + MsSince(start) + oneBufferMs);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(PositionMs("vk"), stopped);
   EXPECT_EQ(handler.received.size(), 0u);
