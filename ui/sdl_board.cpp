@@ -19,9 +19,10 @@ constexpr SDL_Color kProgressBar{52, 101, 164, 255};
 constexpr SDL_Color kLabelBack{120, 140, 131, 255};
 constexpr SDL_Color kWhite{255, 255, 255, 255};
 // While a GENERATE pumps messages: how often the window system is asked for events, and the
-// least time between two repaints.
+// least time between two repaints. A repaint then comes at most this plus the engine's longest
+// stretch between two pumps after the last one; partial repaints keep each one cheap.
 constexpr long long kPumpGapMs = 5;
-constexpr long long kPumpPaintGapMs = 40;
+constexpr long long kPumpPaintGapMs = 20;
 // Longest wait for the splash to be mapped before it is painted.
 constexpr long long kSplashMapWaitMs = 200;
 // About box.
