@@ -4,6 +4,7 @@
 
 #include "compose/composer.h"
 #include "render/harmony.h"
+#include "render/sustained_tracks.h"
 #include "render/render_codes.h"
 #include "render/render_support.h"
 #include "render/sample_catalog.h"
@@ -19,13 +20,7 @@ int CComposer::RenderCH(const std::string& archivePath) {
   using namespace render;
   CSampleCatalog catalog;
   for (int i = 0; i < 3; ++i) AcquireTempName(m_strTempDir, m_strTempCH[i]);
-  auto chordName = [&](int p, int len, int variant) {
-    return harmony::ChordSampleName(p, m_strScaleCode, m_nTempo, len, variant);
-  };
-  harmony::CChordPlacer placer(harmony::KeyOf(m_strNoteCode, m_strScaleCode),
-                               [&](int p, int len, int variant) {
-                                 return catalog.FindChordOffset(chordName(p, len, variant)) != -1;
-                               });
+  harmony::CChordPlacer placer = ChordPlacer(*this, catalog);
 
   // Event strings: a chord goes to the active voice, which then changes.
   std::string events[2], timing;
@@ -86,7 +81,7 @@ int CComposer::RenderCH(const std::string& archivePath) {
           bytes = (overhang ? len - 1 : len) * eighth;
           overhang = false;
         } else {
-          sample = chordName(p, len, variant - '0');
+          sample = harmony::ChordSampleName(p, m_strScaleCode, m_nTempo, len, variant - '0');
           const bool lastOfPiece = bar == m_nBars - 1 && j == count - 1;
           bytes = (lastOfPiece ? len : len + 1) * eighth;
           overhang = true;

@@ -9,6 +9,7 @@
 #include "compose/composer.h"
 #include "render/harmony.h"
 #include "render/render_codes.h"
+#include "render/sustained_tracks.h"
 #include "render_test_support.h"
 #include "support/fixtures.h"
 
@@ -57,11 +58,7 @@ std::vector<harmony::Span> PlanHarmony(CComposer& c, const CSampleCatalog& catal
   c.RewindPlan();
   std::vector<render::PlanBar> bars;
   for (int b = 0; b < c.m_nBars; ++b) bars.push_back(render::NextPlanBar(c, 100));
-  const harmony::Key key = harmony::KeyOf(c.m_strNoteCode, c.m_strScaleCode);
-  harmony::CChordPlacer chords(key, [&](int p, int len, int variant) {
-    return catalog.FindChordOffset(harmony::ChordSampleName(p, c.m_strScaleCode, c.m_nTempo, len, variant)) != -1;
-  });
-  return harmony::AnalysePlan(bars, key, &chords);
+  return render::PieceHarmony(c, bars, true, catalog);
 }
 
 }  // namespace

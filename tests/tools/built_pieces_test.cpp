@@ -13,6 +13,7 @@
 #include "render/harmony.h"
 #include "render/render_codes.h"
 #include "render/sample_catalog.h"
+#include "render/sustained_tracks.h"
 #include "session/track_mixer.h"
 #include "tools/audio_analysis.h"
 #include "support/fixtures.h"
@@ -66,6 +67,18 @@ struct Piece {
   const char* playMode;
 };
 
+// A one-minute piece of piece's key, scale, play mode and tempo with session id 2027, its
+// scratch files in dir.
+void ComposeOneMinute(CComposer& c, const fixtures::ScratchDir& dir, const Piece& piece, const char* rhythm,
+                      const char* layers) {
+  c.m_bFixedSessionId = true;
+  c.m_nFixedSessionId = 2027;
+  c.m_strTempDir = dir.Path() + "/";
+  ASSERT_GT(c.Compose(dir.File("s_"), piece.note, piece.scale, piece.playMode, rhythm, layers, "Reg", piece.tempo,
+                      "1", "Com", "B", "F", "C", ""),
+            1);
+}
+
 TEST(BuiltPieces, EveryTrackOfOneMinutePiecesIsHeardAtBothTemposAndInSharpKeys) {
   SKIP_UNLESS_ARCHIVES_BUILT();
   for (const Piece& piece : {Piece{"C", "Maj", "90", "Clo"}, Piece{"FG", "PMaj", "60", "Ope"},
@@ -73,12 +86,7 @@ TEST(BuiltPieces, EveryTrackOfOneMinutePiecesIsHeardAtBothTemposAndInSharpKeys) 
     SCOPED_TRACE(std::string(piece.note) + " " + piece.scale + " tempo " + piece.tempo);
     fixtures::ScratchDir dir;
     CComposer c;
-    c.m_bFixedSessionId = true;
-    c.m_nFixedSessionId = 2027;
-    c.m_strTempDir = dir.Path() + "/";
-    ASSERT_GT(c.Compose(dir.File("s_"), piece.note, piece.scale, piece.playMode, "D", "", "Reg", piece.tempo,
-                        "1", "Com", "B", "F", "C", ""),
-              1);
+    ASSERT_NO_FATAL_FAILURE(ComposeOneMinute(c, dir, piece, "D", ""));
     for (const Track& track : kTracks) {
       c.RewindPlan();
       ASSERT_EQ((c.*track.render)(built::ProgramFile(track.archive)), render::kRenderOk) << track.name;
@@ -149,23 +157,14 @@ TEST(BuiltPieces, SustainedTracksSoundTheHarmonyUnderTheMelodyWithoutClipping) {
     SCOPED_TRACE(std::string(piece.note) + " " + piece.scale + " tempo " + piece.tempo);
     fixtures::ScratchDir dir;
     CComposer c;
-    c.m_bFixedSessionId = true;
-    c.m_nFixedSessionId = 2027;
-    c.m_strTempDir = dir.Path() + "/";
-    ASSERT_GT(c.Compose(dir.File("s_"), piece.note, piece.scale, piece.playMode, "DB", "SV", "Reg", piece.tempo,
-                        "1", "Com", "B", "F", "C", ""),
-              1);
+    ASSERT_NO_FATAL_FAILURE(ComposeOneMinute(c, dir, piece, "DB", "SV"));
     const size_t eighth = c.m_nTempo == 60 ? 22050 : 14700;
     const size_t lead = c.m_nTempo == 60 ? 22050 : 14685;
     const CSampleCatalog catalog;
     c.RewindPlan();
     std::vector<render::PlanBar> bars;
     for (int b = 0; b < c.m_nBars; ++b) bars.push_back(render::NextPlanBar(c, 100));
-    const harmony::Key key = harmony::KeyOf(c.m_strNoteCode, c.m_strScaleCode);
-    harmony::CChordPlacer chords(key, [&](int p, int len, int variant) {
-      return catalog.FindChordOffset(harmony::ChordSampleName(p, c.m_strScaleCode, c.m_nTempo, len, variant)) != -1;
-    });
-    const std::vector<harmony::Span> spans = harmony::AnalysePlan(bars, key, &chords);
+    const std::vector<harmony::Span> spans = render::PieceHarmony(c, bars, true, catalog);
 
     std::vector<std::vector<std::string>> tracks;
     for (const Track& track : kTracks) {
