@@ -5,7 +5,6 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
 # Tools the tests drive: a virtual X server, clicks, screenshots, a terminal, sound analysis,
 # and the checkers of the installed desktop entry and manual pages, and an independent MIDI file
