@@ -178,6 +178,19 @@ TEST(GenerateCli, MakesAPieceInTheOutFolderAndKeepsIt) {
   EXPECT_FALSE(fs::exists(program.dir.File("Archive")));
 }
 
+// The printed length is rounded to the second: at tempo 90 a 1-minute piece lasts 64.67 s (24
+// bars of 2.67 s and two pads of 0.333 s), which truncation would print as 1 min 04 s.
+TEST(GenerateCli, PrintedLengthIsRoundedToTheSecond) {
+  for (const auto& [tempo, length] : {std::pair{"60", "1 min 05 s"}, std::pair{"90", "1 min 05 s"}}) {
+    ProgramFolder program;
+    Lines args = kShortPiece;
+    args.insert(args.end(), {"--tempo", tempo});
+    const auto result = program.Run(args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Fields(result.out).at("Length"), length) << "tempo " << tempo;
+  }
+}
+
 TEST(GenerateCli, WithoutOutTheArchiveFolderIsBesideTheProgram) {
   ProgramFolder program;
   const auto result = program.Run(kShortPiece);

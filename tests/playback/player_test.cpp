@@ -43,6 +43,26 @@ TEST(VirtualClock, DisplaysShowTimeAndPhraseOfThePosition) {
   }
 }
 
+// The phrase digits divide in single precision, with the single-precision lead-in and phrase
+// length: near a phrase boundary at tempo 90 double precision gives the next phrase.
+TEST(VirtualClock, PhraseDigitsDivideInSinglePrecision) {
+  const struct {
+    int tempo;
+    int positionMs;
+    const char* phrase;
+  } cases[] = {{90, 128331, "06"}, {90, 128400, "07"}, {60, 32499, "01"}, {60, 32501, "02"}};
+  for (const auto& c : cases) {
+    Rig rig;
+    SetTempos(rig, c.tempo);
+    rig.MakePiece(200.0, 9);
+    ASSERT_EQ(rig.player.Play(), 0);
+    ASSERT_EQ(rig.player.PauseResume(), 0);
+    ASSERT_EQ(platform::MciSendString("seek vk to " + std::to_string(c.positionMs) + " wait"), 0);
+    rig.player.OnPlaybackTimer(kPlaybackTimerId);
+    EXPECT_EQ(rig.Digits().substr(0, 2), c.phrase) << c.tempo << " " << c.positionMs;
+  }
+}
+
 TEST(VirtualClock, JumpsGoToTheStartOfTheNeighbouringPhrase) {
   const struct {
     int tempo;
