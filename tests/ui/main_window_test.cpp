@@ -309,6 +309,36 @@ TEST(MainWindowLifecycle, ExitEndsCleanlyFromEveryPlaybackState) {
   }
 }
 
+// During playback Page Up is NEXT and Page Down PREV.; a jump supersedes the play under way,
+// and only the real end of the piece says so on the status line.
+TEST(MainWindowPlayback, PageKeysJumpByPhraseAndOnlyTheEndSaysThePieceHasEnded) {
+  Rig rig;
+  rig.Init();
+  CSession& session = rig.window.Session();
+  const std::string piece = rig.program.File("piece.wav");
+  playtest::WritePiece(piece, 100.5);  // three phrases of 32 s after the lead-in
+  session.m_strPiecePath = piece;
+  session.m_nPhraseCount = 3;
+  session.m_nPieceTempo = 60;
+  rig.Key('y');
+  rig.Run(40000);
+  ASSERT_EQ(rig.window.Player().ShownPhrase(), 2);
+  const struct {
+    Key key;
+    int phrase;
+  } steps[] = {{Key::PageUp, 3}, {Key::PageDown, 2}, {Key::PageDown, 1}, {Key::PageUp, 2}};
+  for (const auto& step : steps) {
+    rig.window.OnKeyDown(step.key);
+    rig.Run(300);
+    EXPECT_EQ(rig.window.Player().ShownPhrase(), step.phrase);
+    EXPECT_EQ(session.m_nPlaybackState, kStatePlaying);
+    EXPECT_EQ(rig.window.StatusText(), "Playing the piece.");
+  }
+  rig.Run(70000);
+  EXPECT_EQ(session.m_nPlaybackState, kStateIdle);
+  EXPECT_EQ(rig.window.StatusText(), "The piece has ended.");
+}
+
 // Acts at the n-th pump of a running GENERATE, as a click arriving meanwhile.
 struct ActAtPump : platform::IMessagePump {
   std::function<void()> act;
