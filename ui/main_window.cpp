@@ -45,7 +45,6 @@ constexpr PanelSetup kPanels[] = {
 // Shutdown goes through the panels in this order.
 constexpr int kShutdownOrder[] = {2, 1, 0};
 
-const char* PanelName(int i) { return kPanels[i].file; }
 
 }  // namespace
 
@@ -74,84 +73,51 @@ CMainWindow::CMainWindow(IWindowHost& host, const platform::Places& places, std:
   }
 }
 
-void CMainWindow::Trace(const std::string& step) {
-  if (m_pTrace) m_pTrace->push_back(step);
-}
-
 void CMainWindow::OnInitDialog() {
-  Trace("init dialog");
   m_host.ShowSplash();
-  Trace("splash shown");
   const long long startMs = m_host.NowMs();
   m_strHelpUrl = "file://" + m_places.HelpPage() + "#context-20";
-  Trace("help file");
-  Trace("program folder " + m_places.strProgramFolder);
   m_strTempFolder = UserTempFolder(m_strTempBase);
-  Trace("temporary folder " + m_strTempFolder);
   for (const Extracted& file : kExtracted) {
     // A file that cannot be written is simply absent later (no click, no movie).
     if (!m_strTempFolder.empty()) resources::ExtractResource(file.type, file.id, m_strTempFolder + file.name);
-    Trace(std::string("extract ") + file.name);
   }
   m_host.WaitUntilMs(startMs + kSplashMs);
   m_host.HideSplash();
-  Trace("splash hidden");
   m_host.SetIcon(kIconBitmap);
-  Trace("icon");
   m_host.SetBackground(kBoardBitmap);
-  Trace("skin");
   const long long now = m_host.NowMs();
   for (int i = 0; i < 3; ++i) {
     m_panels[i].Create(FindControl(kPanels[i].frame)->rect);
     m_panels[i].Open(m_strTempFolder + kPanels[i].file);
     m_panels[i].SetRepeat(true);
     if (i == kPermanentPanel) m_panels[i].Play(now);
-    Trace(std::string("panel ") + PanelName(i));
   }
   m_options.SetDefaults();
-  Trace("option defaults");
   for (int id : {view::kGenerationProgress, view::kPlaybackPosition}) SetProgressRange(id, 0, 100);
-  Trace("transport layout");
   m_bSchematic = false;
   m_session.m_strSessionName.clear();
   m_session.m_strPiecePath.clear();
   m_session.m_nPlaybackState = kStateIdle;
-  Trace("state cleared");
   SetStatus("Ready. Choose the options, then GENERATE.");
-  Trace("status label");
   m_nManualSeries = kSeriesOff;
   m_session.m_bSessionUnsaved = m_session.m_bLogUnsaved = false;
   RefreshManual();
   platform::SetTimer(kManualTimerId, kManualPeriodMs);
-  Trace("user manual");
-  Trace("lamp and strip");
   if (m_options.PianoInt() != kPianoIntOff) m_options.TogglePianoInt();
   m_settings.LoadSettings(m_options);
   ShowControl(kIntensityStrip, m_options.PianoInt() != kPianoIntOff);
-  Trace("settings loaded");
 }
 
 void CMainWindow::OnDestroy() {
   platform::MciSendString("close all wait");
-  Trace("close all wait");
   const long long now = m_host.NowMs();
-  for (int i : kShutdownOrder) {
-    m_panels[i].Stop(now);
-    Trace(std::string("stop ") + PanelName(i));
-  }
-  for (int i : kShutdownOrder) {
-    m_panels[i].Close();
-    Trace(std::string("close ") + PanelName(i));
-  }
-  for (int i : kShutdownOrder) {
-    m_panels[i].Destroy();
-    Trace(std::string("destroy ") + PanelName(i));
-  }
+  for (int i : kShutdownOrder) m_panels[i].Stop(now);
+  for (int i : kShutdownOrder) m_panels[i].Close();
+  for (int i : kShutdownOrder) m_panels[i].Destroy();
   DeleteSessionFiles(m_session);
-  Trace("delete session files");
   for (const char* name : {"fan.avi", "mag.avi", "VORSK_AVI.avi"}) {
     if (!m_strTempFolder.empty()) ::unlink((m_strTempFolder + name).c_str());
-    Trace(std::string("delete ") + name);
   }
   // Installed, the settings folder may not exist yet. Losing the options is worth a word on
   // standard error, not a box in the way of closing.
@@ -162,7 +128,6 @@ void CMainWindow::OnDestroy() {
     std::fprintf(stderr, "vorsk: the options were not saved in %s%s%s\n", m_settings.Path().c_str(),
                  failure.nError ? ": " : "", failure.nError ? platform::ErrorText(failure.nError).c_str() : "");
   }
-  Trace("save settings");
   platform::KillTimer(kManualTimerId);
   platform::KillTimer(kPlaybackTimerId);
 }

@@ -107,7 +107,6 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
   const std::string& SettingsPath() const { return m_settings.Path(); }
   const std::string& HelpUrl() const { return m_strHelpUrl; }
   // Start-up and shutdown steps are appended here when set.
-  void SetTrace(std::vector<std::string>* trace) { m_pTrace = trace; }
 
   // IGenerateView
   void ShowControl(int id, bool visible) override;
@@ -131,7 +130,6 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
   enum { kGenerationPanel = 0, kPlaybackPanel = 1, kPermanentPanel = 2 };
 
  private:
-  void Trace(const std::string& step);
   void RunHitAction(const HitRow& row);
   void GenerateSequence(const char* length, int indicator);
   void OpenSchematic();
@@ -160,7 +158,6 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
   int m_nLock = 0;
   bool m_bEnded = false;
   int m_nResult = 0;
-  std::vector<std::string>* m_pTrace = nullptr;
 };
 
 }  // namespace ui

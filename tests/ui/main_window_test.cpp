@@ -174,48 +174,82 @@ TEST(MainWindowManual, QTwiceAndThePageWrap) {
   EXPECT_EQ(rig.window.Control(ui::kManualPicture).bitmap, 521);
 }
 
-TEST(MainWindowLifecycle, StartUpAndShutdownRunInTheirOrder) {
-  std::vector<std::string> trace;
+// Start-up: the splash is up while the sounds and movies are unpacked and for kSplashMs, then
+// the board comes up idle with its panels, the options of the settings file and the manual off.
+// Shutdown: the piece's device closed, the panels gone, the unsaved session and the movies
+// deleted (the sounds stay for the next start), the options written, no timer left.
+TEST(MainWindowLifecycle, StartUpAndShutdownLeaveTheirEffects) {
+  const char* const sounds[] = {"WAV_U.WAV", "WAV_01.WAV", "WAV_02.WAV", "WAV_03.WAV",
+                                "WAV_04.WAV", "WAV_05.WAV", "WAV_06.WAV", "WAV_07.WAV",
+                                "WAV_08.WAV", "WAV_09.WAV", "WAV_10.WAV", "WAV_11.WAV",
+                                "WAV_12.WAV"};
+  const char* const movies[] = {"mag.avi", "fan.avi", "VORSK_AVI.avi"};
+  const bool bSounds = resources::FindResource(resources::kWave, 477).has_value();
   Rig rig;
-  rig.window.SetTrace(&trace);
-  rig.Init();
+  {
+    std::ofstream ini(rig.folder + "/Vorsk.INI");
+    ini << "Scale=Min\r\nTempo=90\r\n";
+  }
   const std::string temp = rig.temp.Path() + "/vorsk-" + std::to_string(::getuid()) + "/";
-  std::vector<std::string> expected = {"init dialog", "splash shown", "help file",
-                                       "program folder " + rig.folder, "temporary folder " + temp};
-  for (const char* name : {"WAV_U.WAV", "WAV_01.WAV", "WAV_02.WAV", "WAV_03.WAV", "WAV_04.WAV",
-                           "WAV_05.WAV", "WAV_06.WAV", "WAV_07.WAV", "WAV_08.WAV", "WAV_09.WAV",
-                           "WAV_10.WAV", "WAV_11.WAV", "WAV_12.WAV", "mag.avi", "fan.avi",
-                           "VORSK_AVI.avi"}) {
-    expected.push_back(std::string("extract ") + name);
-  }
-  for (const char* step : {"splash hidden", "icon", "skin", "panel fan.avi", "panel mag.avi",
-                           "panel VORSK_AVI.avi", "option defaults", "transport layout",
-                           "state cleared", "status label", "user manual", "lamp and strip",
-                           "settings loaded"}) {
-    expected.push_back(step);
-  }
-  EXPECT_EQ(trace, expected);
+  int unpackedWhenHidden = -1;
+  rig.host.onHideSplash = [&] {
+    unpackedWhenHidden = 0;
+    for (const char* name : sounds) unpackedWhenHidden += Exists(temp + name) == bSounds;
+    for (const char* name : movies) unpackedWhenHidden += Exists(temp + name);
+  };
+  rig.Init();
+  EXPECT_EQ(rig.host.splashShownAt, 1000);
   EXPECT_EQ(rig.host.waitedUntil, 1000 + ui::kSplashMs);
+  EXPECT_EQ(unpackedWhenHidden, 16) << "everything unpacked behind the splash";
+  EXPECT_FALSE(rig.host.bSplash);
+  EXPECT_EQ(rig.host.icon, ui::kIconBitmap);
+  EXPECT_EQ(rig.host.background, ui::kBoardBitmap);
   struct stat st {};
   ASSERT_EQ(::stat(temp.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
-  const bool bSounds = resources::FindResource(resources::kWave, 477).has_value();
-  EXPECT_EQ(Exists(temp + "WAV_U.WAV"), bSounds);
-  EXPECT_TRUE(Exists(temp + "fan.avi"));
-  EXPECT_TRUE(rig.window.Panel(2).IsPlaying());
-  EXPECT_FALSE(rig.window.Panel(0).IsPlaying());
-  EXPECT_TRUE(rig.mm.Timers().IsRunning(2));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(rig.window.Panel(i).IsOpen()) << i;
+    EXPECT_EQ(rig.window.Panel(i).IsPlaying(), i == 2) << i;
+  }
+  EXPECT_EQ(rig.window.Options().Scale(), "Min");  // from the settings file
+  EXPECT_EQ(rig.window.Options().Tempo(), "90");
+  EXPECT_EQ(rig.window.Options().Note(), "C");  // the default
+  EXPECT_FALSE(Shown(rig, ui::kIntensityStrip));
+  EXPECT_EQ(rig.window.Control(view::kGenerationProgress).upper, 100);
+  EXPECT_EQ(rig.window.Session().m_nPlaybackState, kStateIdle);
+  EXPECT_EQ(rig.window.Session().m_strSessionName, "");
+  EXPECT_EQ(rig.window.StatusText(), "Ready. Choose the options, then GENERATE.");
+  EXPECT_EQ(rig.window.ManualSeries(), ui::kSeriesOff);
+  EXPECT_FALSE(Shown(rig, ui::kManualPicture));
+  EXPECT_TRUE(rig.mm.Timers().IsRunning(kManualTimerId));
 
-  trace.clear();
+  // An unsaved piece playing at the moment of shutdown.
+  rig.window.Options().SetHand("R");
+  rig.Key('5');
+  ASSERT_TRUE(rig.boxes.shown.empty()) << rig.boxes.shown[0];
+  const std::string prefix = rig.window.Session().m_strSessionPrefix;
+  ASSERT_TRUE(Exists(prefix + "Mix.wav"));
+  rig.Key('y');
+  rig.Run(500);
+  ASSERT_EQ(rig.window.Session().m_nPlaybackState, kStatePlaying);
+  rig.window.Options().SetNote("E");
   rig.window.OnDestroy();
-  EXPECT_EQ(trace, (std::vector<std::string>{
-                       "close all wait", "stop VORSK_AVI.avi", "stop mag.avi", "stop fan.avi",
-                       "close VORSK_AVI.avi", "close mag.avi", "close fan.avi",
-                       "destroy VORSK_AVI.avi", "destroy mag.avi", "destroy fan.avi",
-                       "delete session files", "delete fan.avi", "delete mag.avi",
-                       "delete VORSK_AVI.avi", "save settings"}));
-  for (const char* name : {"fan.avi", "mag.avi", "VORSK_AVI.avi"}) EXPECT_FALSE(Exists(temp + name));
-  EXPECT_EQ(Exists(temp + "WAV_12.WAV"), bSounds);
+  char text[64];
+  EXPECT_EQ(platform::MciSendString("status vk position wait", text, sizeof text),
+            platform::kMciErrNotOpen);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(rig.window.Panel(i).IsOpen()) << i;
+    EXPECT_FALSE(rig.window.Panel(i).IsCreated()) << i;
+  }
+  EXPECT_TRUE(platform::ListFolder(rig.window.Session().m_strArchiveFolder, "").empty());
+  for (const char* name : movies) EXPECT_FALSE(Exists(temp + name)) << name;
+  for (const char* name : sounds) EXPECT_EQ(Exists(temp + name), bSounds) << name;
+  std::ifstream in(rig.folder + "/Vorsk.INI");
+  std::stringstream ini;
+  ini << in.rdbuf();
+  EXPECT_NE(ini.str().find("Note=E"), std::string::npos) << ini.str();
+  EXPECT_FALSE(rig.mm.Timers().IsRunning(kManualTimerId));
+  EXPECT_FALSE(rig.mm.Timers().IsRunning(kPlaybackTimerId));
 }
 
 TEST(MainWindowLifecycle, TemporaryFolderOfAnotherOwnerOrOpenModeIsRefused) {

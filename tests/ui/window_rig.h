@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,21 +18,30 @@
 namespace uitest {
 
 struct Host : ui::IWindowHost {
-  std::vector<std::string>* trace = nullptr;
   long long nowMs = 1000;
   long long waitedUntil = -1;
+  long long splashShownAt = -1;
+  bool bSplash = false;
+  std::function<void()> onHideSplash;  // looks at the unpacked files as the splash goes
+  int icon = 0, background = 0;
   std::vector<std::string> urls;
   int abouts = 0;
   int repaints = 0;
-  void ShowSplash() override {}
-  void HideSplash() override {}
+  void ShowSplash() override {
+    splashShownAt = nowMs;
+    bSplash = true;
+  }
+  void HideSplash() override {
+    if (onHideSplash) onHideSplash();
+    bSplash = false;
+  }
   long long NowMs() override { return nowMs; }
   void WaitUntilMs(long long ms) override {
     waitedUntil = ms;
     if (nowMs < ms) nowMs = ms;
   }
-  void SetIcon(int) override {}
-  void SetBackground(int) override {}
+  void SetIcon(int bitmap) override { icon = bitmap; }
+  void SetBackground(int bitmap) override { background = bitmap; }
   void RepaintNow() override { ++repaints; }
   void OpenUrl(const std::string& url) override { urls.push_back(url); }
   void ShowAbout() override { ++abouts; }
