@@ -17,21 +17,23 @@
 #include <string>
 #include <vector>
 
+#include "options/option_set.h"
+
 enum CliVerbosity { kCliNormal = 0, kCliQuiet = 1, kCliVerbose = 2 };
 
 struct CliOptions {
-  std::string strNote = "C";
-  std::string strScale = "Maj";
-  std::string strPlayMode = "Clo";
-  std::string strRhythm = "D";
-  std::string strHarmony;
-  std::string strForcePitch = "Reg";
-  std::string strTempo = "60";
-  std::string strLength = "5";
-  std::string strPCI = "Sim";
-  std::string strMotive = "B";
-  std::string strHand = "F";
-  std::string strPianoInt = "C";
+  std::string strNote = kOptionDefaults.note;
+  std::string strScale = kOptionDefaults.scale;
+  std::string strPlayMode = kOptionDefaults.playMode;
+  std::string strRhythm = kOptionDefaults.rhythm;
+  std::string strHarmony = kOptionDefaults.harmony;
+  std::string strForcePitch = kOptionDefaults.forcePitch;
+  std::string strTempo = kOptionDefaults.tempo;
+  std::string strLength = kOptionDefaults.generateLength;
+  std::string strPCI = kOptionDefaults.pci;
+  std::string strMotive = kOptionDefaults.motive;
+  std::string strHand = kOptionDefaults.hand;
+  std::string strPianoInt = kOptionDefaults.pianoInt;
   bool bSessionId = false;  // --session-id given: replaces the identifier taken from the clock
   uint32_t nSessionId = 0;
   std::string strFromLog;   // --from-log FILE; empty when not given

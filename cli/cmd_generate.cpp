@@ -20,6 +20,7 @@
 #include "cli/commands.h"
 #include "cli/play_loop.h"
 #include "compose/composer.h"
+#include "render/wave_format.h"
 #include "options/option_set.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
@@ -151,12 +152,13 @@ void CopyOptions(const CliOptions& cli, COptionSet& options) {
   options.SetGenerateLength(cli.strLength);
 }
 
-// Whole seconds of sound in a track file (44-byte header, 88 200 bytes per second).
+// The length of a track file's sound, rounded to whole seconds.
 long long TrackSeconds(const std::string& path) {
   platform::FileHandle h = platform::OpenExisting(path);
   const long long size = platform::FileSize(h);
   platform::CloseFile(h);
-  return size > 44 ? (size - 44 + 44100) / 88200 : 0;
+  const long long data = size - wave::kHeaderBytes;
+  return data > 0 ? (data + wave::kBytesPerSecond / 2) / wave::kBytesPerSecond : 0;
 }
 
 // Writes the piece the composer holds as a MIDI file; false after a message naming the file and

@@ -13,9 +13,6 @@ namespace {
 const char* const kNoteCodes[12] = {"C", "CD", "D", "DE", "E", "F", "FG", "G", "GA", "A", "AB", "B"};
 const char* const kScaleCodes[4] = {"Maj", "Min", "PMaj", "PMin"};
 
-// m_sectionChoice holds 500 sections.
-const int kMaxBars = 500 * 8;
-
 // Decimal value of an option text, as atoi reads it, held within the int range.
 int DecimalValue(const std::string& text) {
   const long value = std::strtol(text.c_str(), nullptr, 10);
@@ -140,11 +137,7 @@ int CComposer::Compose(std::string strPrefix, std::string strNote, std::string s
   m_nTempo = DecimalValue(strTempo);
   if (m_nTempo <= 0) m_nTempo = 60;
   m_dBarSeconds = 240.0 / m_nTempo;
-  // Lengths the option set never offers (negative, or beyond 500 sections) are held in range.
-  double bars = (DecimalValue(strLength) * 60.0) / m_dBarSeconds;
-  if (bars < 0) bars = 0;
-  m_nBars = bars < kMaxBars ? static_cast<int>(bars) + 1 : kMaxBars;
-  while (m_nBars % m_nBarsPerSection != 0) ++m_nBars;
+  m_nBars = PieceBars(DecimalValue(strLength), m_nTempo);
   m_dEighthMs = static_cast<double>(30000 / m_nTempo);
 
   ComposeSections(m_nBars);
@@ -155,6 +148,17 @@ int CComposer::Compose(std::string strPrefix, std::string strNote, std::string s
     m_strVelocities += m_velocityCurves[UniformIndex(31)];
   }
   return m_nBars / 8;
+}
+
+int CComposer::PieceBars(int minutes, int tempo) {
+  if (tempo <= 0) tempo = 60;
+  // Lengths the option set never offers (negative, or beyond the longest piece) are held in range.
+  const int maxBars = kMaxSections * kBarsPerSection;
+  double bars = (minutes * 60.0) / (240.0 / tempo);
+  if (bars < 0) bars = 0;
+  int nBars = bars < maxBars ? static_cast<int>(bars) + 1 : maxBars;
+  while (nBars % kBarsPerSection != 0) ++nBars;
+  return nBars;
 }
 
 uint32_t CComposer::MakeSessionId() {

@@ -1,5 +1,6 @@
 // CComposer: construction of the musical tables, plan access and the random generator.
 #include "compose/composer.h"
+#include "compose/pitch_names.h"
 
 #include <cstdio>
 
@@ -12,10 +13,6 @@ namespace {
 // Interval sets of the four scales, in scale-index order ("Maj", "Min", "PMaj", "PMin").
 const char* const kScaleIntervals[4] = {"0 2 4 5 7 9 11", "0 2 3 5 7 8 10", "0 2 4 7 9",
                                         "0 3 5 7 10"};
-
-// Pitch-class names; naturals carry "_" between letter and octave, sharps carry "#".
-const char* const kPitchNames[12] = {"C_", "C#", "D_", "D#", "E_", "F_",
-                                     "F#", "G_", "G#", "A_", "A#", "B_"};
 
 // Rhythm patterns, one row per line: columns 0..5.
 const char* const kRhythmRows[49][6] = {
@@ -176,10 +173,7 @@ CComposer::CComposer() {
     }
   }
 
-  for (int n = 1; n <= 48; ++n) {
-    m_noteNames[n] = kPitchNames[(n - 1) % 12];
-    m_noteNames[n] += static_cast<char>('0' + (n - 1) / 12 + 1);
-  }
+  for (int n = 1; n <= 48; ++n) m_noteNames[n] = pitch::NoteName(n);
 
   for (int row = 0; row < 49; ++row) {
     for (int column = 0; column < 6; ++column) m_patternTable[column][row] = kRhythmRows[row][column];

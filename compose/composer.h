@@ -20,7 +20,16 @@
 
 class CComposer {
  public:
+  // The longest piece, in 8-bar sections (the size of m_sectionChoice).
+  static constexpr int kMaxSections = 500;
+  static constexpr int kBarsPerSection = 8;
+
   CComposer();
+
+  // The number of bars of a piece of minutes at tempo (quarter notes per minute; 0 or less
+  // plays at 60): the whole bars of the length plus one, up to whole sections, at most
+  // kMaxSections sections. A length of 0 or less still gives one section.
+  static int PieceBars(int minutes, int tempo);
 
   // --- composition run (compose/compose_run.cpp) ---
   // Fourteen option strings by value; returns the number of 8-bar sections, or 1 when the log
@@ -97,7 +106,7 @@ class CComposer {
   std::string m_strTempST[3];
   std::string m_strTempVO[3];
   std::string m_strSectionWeights;
-  int m_sectionChoice[500] = {};
+  int m_sectionChoice[kMaxSections] = {};
   int m_nSectionChoices = 0;
   std::string m_strGrouping;
   int m_nGroupIndex = 0;

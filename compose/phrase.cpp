@@ -44,7 +44,7 @@ int CComposer::ComposeSections(int nBars) {
   const size_t weights = Items(m_strSectionWeights);
   int total = 0;
   for (size_t i = 0; i < weights; ++i) total += Item(m_strSectionWeights, i);
-  for (int section = 0; section < sections && section < 500; ++section) {
+  for (int section = 0; section < sections && section < kMaxSections; ++section) {
     const int t = Clamp(WeightedPosition(total), 1, total);
     int count = 0;
     int sum = 0;

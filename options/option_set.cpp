@@ -96,16 +96,17 @@ void COptionSet::TogglePianoInt() {
 }
 
 void COptionSet::SetDefaults() {
-  SetNote("C");
-  SetScale("Maj");
-  SetPlayMode("Clo");
+  const OptionDefaults& d = kOptionDefaults;
+  SetNote(d.note);
+  SetScale(d.scale);
+  SetPlayMode(d.playMode);
   m_strRhythm.clear();
-  ToggleRhythm("D");
-  m_strHarmony.clear();
-  SetForcePitch("Reg");
-  SetPCI("Sim");
-  SetTempo("60");
-  SetHand("F");
-  SetMotive("B");
-  m_strPianoInt = kPianoIntOff;
+  for (const char* letter = d.rhythm; *letter; ++letter) ToggleRhythm(std::string(1, *letter));
+  m_strHarmony = d.harmony;
+  SetForcePitch(d.forcePitch);
+  SetPCI(d.pci);
+  SetTempo(d.tempo);
+  SetHand(d.hand);
+  SetMotive(d.motive);
+  m_strPianoInt = d.pianoInt;
 }

@@ -54,6 +54,24 @@ inline constexpr OptionCode kHandCodes[] = {{"F", 1071}, {"R", 1072}};
 inline constexpr const char* kPianoIntOff = "C";
 inline constexpr const char* kPianoIntOn = "P";
 
+// The start-up value of every option: SetDefaults, the settings file's value for a missing key
+// and the command line's value for an omitted flag all take it from here.
+struct OptionDefaults {
+  const char* note = "C";
+  const char* scale = "Maj";
+  const char* playMode = "Clo";
+  const char* rhythm = "D";
+  const char* harmony = "";
+  const char* forcePitch = "Reg";
+  const char* tempo = "60";
+  const char* hand = "F";
+  const char* motive = "B";
+  const char* pci = "Sim";
+  const char* pianoInt = kPianoIntOff;
+  const char* generateLength = "5";  // the command line's; the board sets it per button
+};
+inline constexpr OptionDefaults kOptionDefaults{};
+
 class COptionSet {
  public:
   // Every option starts empty; SetDefaults gives the start-up values.

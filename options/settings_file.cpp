@@ -26,21 +26,22 @@ std::string CSettingsFile::ReadSetting(const std::string& key,
 }
 
 void CSettingsFile::LoadSettings(COptionSet& options) const {
-  options.SetNote(ReadSetting("Note", "C"));
-  options.SetScale(ReadSetting("Scale", "Maj"));
-  options.SetPlayMode(ReadSetting("PlayMode", "Clo"));
+  const OptionDefaults& d = kOptionDefaults;
+  options.SetNote(ReadSetting("Note", d.note));
+  options.SetScale(ReadSetting("Scale", d.scale));
+  options.SetPlayMode(ReadSetting("PlayMode", d.playMode));
 
   options.ToggleRhythm("D");
-  for (const char letter : ReadSetting("Rhythm", "D")) options.ToggleRhythm(std::string(1, letter));
-  for (const char letter : ReadSetting("Harmony", "")) options.ToggleHarmony(std::string(1, letter));
+  for (const char letter : ReadSetting("Rhythm", d.rhythm)) options.ToggleRhythm(std::string(1, letter));
+  for (const char letter : ReadSetting("Harmony", d.harmony)) options.ToggleHarmony(std::string(1, letter));
 
-  options.SetForcePitch(ReadSetting("ForcePitch", "Reg"));
-  options.SetTempo(ReadSetting("Tempo", "60"));
-  options.SetHand(ReadSetting("Hand", "F"));
-  options.SetMotive(ReadSetting("Motive", "B"));
-  options.SetPCI(ReadSetting("PCI", "Sim"));
+  options.SetForcePitch(ReadSetting("ForcePitch", d.forcePitch));
+  options.SetTempo(ReadSetting("Tempo", d.tempo));
+  options.SetHand(ReadSetting("Hand", d.hand));
+  options.SetMotive(ReadSetting("Motive", d.motive));
+  options.SetPCI(ReadSetting("PCI", d.pci));
 
-  if (ReadSetting("PianoInt", kPianoIntOff) != options.PianoInt()) options.TogglePianoInt();
+  if (ReadSetting("PianoInt", d.pianoInt) != options.PianoInt()) options.TogglePianoInt();
 }
 
 int CSettingsFile::SaveSettings(const COptionSet& options) const {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "compose/pitch_names.h"
+
 namespace harmony {
 
 namespace {
@@ -12,12 +14,6 @@ constexpr int kBeatEighths = 4;     // the bass's strong beats: 1 and 3
 constexpr int kShortestBass = 2;    // eighths
 constexpr int kLongestBass = 5;
 constexpr int kBassRestrike = 4;    // a longer note is struck again after this many eighths
-
-const char* RootName(int p) {
-  static const char* const kRoots[12] = {"C_", "C#", "D_", "D#", "E_", "F_",
-                                         "F#", "G_", "G#", "A_", "A#", "B_"};
-  return p >= 1 && p <= 12 ? kRoots[p - 1] : "";
-}
 
 int KeyRoot(const std::string& noteCode) {
   if (noteCode.empty()) return 0;
@@ -96,7 +92,7 @@ std::vector<Triad> MelodyTriads(const Key& key) {
 
 std::string ChordSampleName(int p, const std::string& scaleCode, int tempo, int len, int variant) {
   const std::string scale = scaleCode.size() > 3 ? scaleCode.substr(scaleCode.size() - 3) : scaleCode;
-  return render::Format("CH%.2d_%s%s_%.3d_L%d_%d.wav", p, RootName(p), scale.c_str(), tempo, len, variant);
+  return render::Format("CH%.2d_%s%s_%.3d_L%d_%d.wav", p, pitch::ClassName(p), scale.c_str(), tempo, len, variant);
 }
 
 CChordPlacer::CChordPlacer(const Key& key, Lookup exists) : m_key(key), m_exists(std::move(exists)) {

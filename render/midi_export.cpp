@@ -149,7 +149,6 @@ std::vector<Note> LowNotes(const CComposer& c, const PieceTracks&) {
 // 4 ... with the first choices, the second sections 1, 3 ... with the choices after them. The
 // drum track is left out of the piece when any of its loops is missing from the catalog.
 std::vector<Note> DrumNotes(const CComposer& c, const PieceTracks&) {
-  constexpr int kMaxChoices = 500;  // size of m_sectionChoice
   constexpr long long kSixteenthTicks = kTicksPerEighth / 2;
   constexpr long long kBarTicks = 8 * kTicksPerEighth;
   constexpr long long kHitTicks = kSixteenthTicks / 2;
@@ -160,7 +159,7 @@ std::vector<Note> DrumNotes(const CComposer& c, const PieceTracks&) {
   std::vector<Note> notes;
   for (int s = 0; s < sections; ++s) {
     const int index = s % 2 == 0 ? s / 2 : firstVoiceLoops + s / 2;
-    const int loop = index < kMaxChoices ? c.m_sectionChoice[index] : 0;
+    const int loop = index < CComposer::kMaxSections ? c.m_sectionChoice[index] : 0;
     const std::string name = render::Format("DL_%.3d_%.2d.wav", c.m_nTempo, loop);
     const auto& names = catalog.m_rhythmGroup.m_names;
     if (std::find(names.begin(), names.end(), name) == names.end()) return {};

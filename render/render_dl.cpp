@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kLoopBars = 8;  // a loop covers its section; with more to come, half a bar more
 constexpr int kRestBarsBetween = 7;  // silence after a loop's extra half bar, before its next turn
-constexpr int kMaxChoices = 500;     // size of m_sectionChoice
 
 }  // namespace
 
@@ -37,7 +36,7 @@ int CComposer::RenderDL(const std::string& archivePath) {
   auto loopCycle = [&](int remaining) -> int {
     while (remaining > 0) {
       if (PumpAndCheckAbort(*this)) return kRenderAborted;
-      const int choice = m_nSectionChoices < kMaxChoices ? m_sectionChoice[m_nSectionChoices] : 0;
+      const int choice = m_nSectionChoices < kMaxSections ? m_sectionChoice[m_nSectionChoices] : 0;
       ++m_nSectionChoices;
       const std::string loop = Format("DL_%.3d_%.2d.wav", m_nTempo, choice);
       const bool more = remaining > kLoopBars;

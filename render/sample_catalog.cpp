@@ -6,28 +6,22 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "compose/pitch_names.h"
 #include "render/render_support.h"
+#include "render/wave_format.h"
 
 namespace {
 
 using render::Format;
 
-constexpr int kEighth60 = 44100;  // one eighth at tempo 60, in bytes
+using wave::EighthBytes;
+constexpr int kEighth60 = EighthBytes(60);  // the original entries are all at tempo 60
 // The tempos every family is complete for, in the order their completions are appended.
 constexpr int kTempos[2] = {60, 90};
 
-// One eighth at tempo, in bytes: 44 100 at 60, 29 400 at 90.
-constexpr int EighthBytes(int tempo) { return kEighth60 * 60 / tempo; }
 
-// "C_" .. "B_" for pitch classes 1..12.
-const char* RootName(int pitchClass) {
-  static const char* const kRoots[12] = {"C_", "C#", "D_", "D#", "E_", "F_",
-                                         "F#", "G_", "G#", "A_", "A#", "B_"};
-  return kRoots[pitchClass - 1];
-}
-
-// "C_1", "C#1", ... "B_4" for note numbers 1..48, the composer's note names.
-std::string NoteName(int n) { return RootName((n - 1) % 12 + 1) + std::to_string((n - 1) / 12 + 1); }
+using pitch::NoteName;
+constexpr const char* RootName(int pitchClass) { return pitch::ClassName(pitchClass); }
 
 // Appends entries after a group's existing ones, skipping names the group already holds, so
 // the entries laid out before keep their offsets and each archive only grows at its end.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "compose/composer.h"
 #include "options/option_set.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
@@ -15,8 +16,6 @@
 namespace {
 
 constexpr unsigned long long kMegabyte = 1048576;
-constexpr int kBarsPerSection = 8;
-constexpr int kMaxBars = 500 * kBarsPerSection;
 constexpr unsigned long long kLogBytes = 64 * 1024;  // the session log, generously
 
 unsigned long long CeilMb(long long bytes) {
@@ -44,11 +43,7 @@ bool Room(CSession& s, const std::string& folder, unsigned long long needMb) {
 long long TrackFileBytes(const COptionSet& options) {
   int tempo = std::atoi(options.Tempo().c_str());
   if (tempo <= 0) tempo = 60;
-  const int minutes = std::atoi(options.GenerateLength().c_str());
-  // The composer's rule: whole bars of the length plus one, up to a whole section.
-  const double bars = minutes > 0 ? minutes * 60.0 / (240.0 / tempo) : 0.0;
-  int nBars = bars < kMaxBars ? static_cast<int>(bars) + 1 : kMaxBars;
-  while (nBars % kBarsPerSection != 0) ++nBars;
+  const int nBars = CComposer::PieceBars(std::atoi(options.GenerateLength().c_str()), tempo);
   return wave::kHeaderBytes + wave::DataSize(nBars, tempo, static_cast<double>(30000 / tempo));
 }
 
