@@ -14,7 +14,13 @@ install_packages "${packages[@]}"
 build_dir="${VORSK_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DVORSK_FUZZ=ON -DVORSK_BUILD_ARCHIVES=OFF >/dev/null
-cmake --build "$build_dir" -j"$(nproc)" >/dev/null
+# Only the targets and the libraries they link, not the rest of the engine.
+targets=()
+for source in "$root"/fuzz/*_fuzz.cpp; do
+  name="${source##*/}"
+  targets+=(--target "vorsk_fuzz_${name%_fuzz.cpp}")
+done
+cmake --build "$build_dir" -j"$(nproc)" "${targets[@]}" >/dev/null
 
 limit=(-runs="${FUZZ_RUNS:-1000000}")
 [ "${1:-}" = "--quick" ] && limit=(-max_total_time="${FUZZ_SECONDS:-5}")
