@@ -1,6 +1,8 @@
 #include "options/settings_file.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <span>
 
 #include "platform/places.h"
 #include "platform/text_file.h"
@@ -9,10 +11,24 @@ std::string CSettingsFile::DefaultPath() {
   return platform::ProgramPlaces().SettingsPath();
 }
 
+std::string CSettingsFile::Inspect() const {
+  platform::ClearFileFailure();
+  platform::CTextFile file;
+  if (!file.OpenRead(m_strPath)) {
+    const platform::FileFailure failure = platform::LastFileFailure();
+    platform::ClearFileFailure();
+    if (failure.nError == ENOENT || failure.nError == 0) return {};
+    return platform::ErrorText(failure.nError);
+  }
+  if (file.Size() > kMaxSettingsBytes) return "Larger than 64 KB";
+  return {};
+}
+
 std::string CSettingsFile::ReadSetting(const std::string& key,
                                        const std::string& defaultValue) const {
+  if (!m_strRefusal.empty()) return defaultValue;
   platform::CTextFile file;
-  if (!file.OpenRead(m_strPath)) return defaultValue;
+  if (!file.OpenRead(m_strPath) || file.Size() > kMaxSettingsBytes) return defaultValue;
   char buffer[kSettingsLineSize];
   while (file.ReadLine(buffer, kSettingsLineSize)) {
     const std::string line(buffer);
@@ -25,27 +41,69 @@ std::string CSettingsFile::ReadSetting(const std::string& key,
   return defaultValue;
 }
 
-void CSettingsFile::LoadSettings(COptionSet& options) const {
-  options.SetNote(ReadSetting("Note", "C"));
-  options.SetScale(ReadSetting("Scale", "Maj"));
-  options.SetPlayMode(ReadSetting("PlayMode", "Clo"));
+namespace {
+
+// value when it is one of codes, else fallback.
+std::string OneOf(const std::string& value, std::span<const OptionCode> codes, const char* fallback) {
+  for (const OptionCode& c : codes) {
+    if (value == c.code) return value;
+  }
+  return fallback;
+}
+
+// The letters of value that are codes of the letter-set option, in their order.
+std::string LettersOf(const std::string& value, std::span<const OptionCode> codes) {
+  std::string kept;
+  for (const char letter : value) {
+    for (const OptionCode& c : codes) {
+      if (c.code[0] == letter && c.code[1] == '\0') kept += letter;
+    }
+  }
+  return kept;
+}
+
+bool IsPianoIntCode(const std::string& value) {
+  if (value.empty() || value.size() > 4) return false;
+  return std::all_of(value.begin(), value.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  });
+}
+
+}  // namespace
+
+int CSettingsFile::LoadSettings(COptionSet& options) {
+  m_strRefusal.clear();
+  m_strRefusal = Inspect();
+  if (!m_strRefusal.empty()) return kSettingsRefused;
+
+  options.SetNote(OneOf(ReadSetting("Note", "C"), kNoteCodes, "C"));
+  options.SetScale(OneOf(ReadSetting("Scale", "Maj"), kScaleCodes, "Maj"));
+  options.SetPlayMode(OneOf(ReadSetting("PlayMode", "Clo"), kPlayModeCodes, "Clo"));
 
   options.ToggleRhythm("D");
-  for (const char letter : ReadSetting("Rhythm", "D")) options.ToggleRhythm(std::string(1, letter));
-  for (const char letter : ReadSetting("Harmony", "")) options.ToggleHarmony(std::string(1, letter));
+  for (const char letter : LettersOf(ReadSetting("Rhythm", "D"), kRhythmCodes)) {
+    options.ToggleRhythm(std::string(1, letter));
+  }
+  for (const char letter : LettersOf(ReadSetting("Harmony", ""), kHarmonyCodes)) {
+    options.ToggleHarmony(std::string(1, letter));
+  }
 
-  options.SetForcePitch(ReadSetting("ForcePitch", "Reg"));
-  options.SetTempo(ReadSetting("Tempo", "60"));
-  options.SetHand(ReadSetting("Hand", "F"));
-  options.SetMotive(ReadSetting("Motive", "B"));
-  options.SetPCI(ReadSetting("PCI", "Sim"));
+  options.SetForcePitch(OneOf(ReadSetting("ForcePitch", "Reg"), kForcePitchCodes, "Reg"));
+  options.SetTempo(OneOf(ReadSetting("Tempo", "60"), kTempoCodes, "60"));
+  options.SetHand(OneOf(ReadSetting("Hand", "F"), kHandCodes, "F"));
+  options.SetMotive(OneOf(ReadSetting("Motive", "B"), kMotiveCodes, "B"));
+  options.SetPCI(OneOf(ReadSetting("PCI", "Sim"), kPCICodes, "Sim"));
 
-  if (ReadSetting("PianoInt", kPianoIntOff) != options.PianoInt()) options.TogglePianoInt();
+  std::string pianoInt = ReadSetting("PianoInt", kPianoIntOff);
+  if (!IsPianoIntCode(pianoInt)) pianoInt = kPianoIntOff;
+  if (pianoInt != options.PianoInt()) options.TogglePianoInt();
+  return kSettingsOk;
 }
 
 int CSettingsFile::SaveSettings(const COptionSet& options) const {
+  if (!m_strRefusal.empty()) return kSettingsRefused;
   platform::CTextFile file;
-  if (!file.OpenWrite(m_strPath)) return 1;
+  if (!file.OpenWrite(m_strPath, platform::LinkRule::kReplaceTarget)) return kSettingsFailed;
   const std::pair<const char*, const std::string*> lines[] = {
       {"Note", &options.Note()},         {"Scale", &options.Scale()},
       {"PlayMode", &options.PlayMode()}, {"Rhythm", &options.Rhythm()},
@@ -57,5 +115,5 @@ int CSettingsFile::SaveSettings(const COptionSet& options) const {
   for (const auto& [key, value] : lines) {
     stored = file.Write(std::string(key) + "=" + *value + "\n") && stored;
   }
-  return file.Close() && stored ? 0 : 1;
+  return file.Close() && stored ? kSettingsOk : kSettingsFailed;
 }
