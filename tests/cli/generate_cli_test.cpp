@@ -275,7 +275,7 @@ TEST(GenerateCli, MissingArchiveFailsWithTheMessage) {
   const auto result = program.Run(kShortPiece);
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("Vorsk - File Open Error: Can't open sample file: " + program.dir.Path() +
-                            "/data4.dat.\nPlease reinstall the application."),
+                            "/data4.dat (No such file or directory).\nPlease reinstall the application."),
             std::string::npos)
       << result.err;
   EXPECT_TRUE(result.out.empty());

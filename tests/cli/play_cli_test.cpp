@@ -187,6 +187,11 @@ TEST(ListCli, ShowsEachSessionOldestFirst) {
   MakeSession(dir, 2.0);  // 061122_153000_, no log
   write("061122_160000_running.pid", "1\n");
   write("061122_160000_log.txt", log);
+  const pid_t gone = ::fork();  // a process that is gone for sure: a reaped child
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  write("061122_170000_running.pid", std::to_string(gone) + "\n");
+  write("061122_170000_log.txt", log);
   for (const char* other : {"notes.txt", "0611_Mix.wav", "061122_1500000log.txt"}) write(other, "x");
 
   std::string out;
@@ -196,7 +201,8 @@ TEST(ListCli, ShowsEachSessionOldestFirst) {
             "061121_090000_  2006-11-21 09:00:00       -  ?    ?                     ?  log only\n"
             "061122_150000_  2006-11-22 15:00:00    1:05  F#   pentatonic minor     90  whole, 2 excerpts, 2 stems\n"
             "061122_153000_  2006-11-22 15:30:00    0:02  ?    ?                     ?  whole\n"
-            "061122_160000_  2006-11-22 16:00:00       -  F#   pentatonic minor     90  being made\n");
+            "061122_160000_  2006-11-22 16:00:00       -  F#   pentatonic minor     90  being made\n"
+            "061122_170000_  2006-11-22 17:00:00       -  F#   pentatonic minor     90  unfinished\n");
 
   out.clear();
   EXPECT_EQ(RunPiped("list --out " + dir.File("none"), out), 0);

@@ -151,6 +151,10 @@ TEST(FileSafety, ScratchFoldersArePrivateAndOutliveOnlyTheirProcess) {
   const std::string linked = parent + "vorsk-" + std::to_string(child) + "-link";
   ASSERT_TRUE(platform::MakeFolder(dead));
   fixtures::WriteAll(dead + "/vk00001.tmp", {1});
+  // Names that only begin like a scratch folder's are not scratch folders.
+  const std::string longer = dead + "-extra", shorter = parent + "vorsk-" + std::to_string(child) + "-abc";
+  ASSERT_TRUE(platform::MakeFolder(longer));
+  ASSERT_TRUE(platform::MakeFolder(shorter));
   ASSERT_TRUE(platform::MakeFolder(alive));
   ASSERT_EQ(::symlink(alive.c_str(), linked.c_str()), 0);
 
@@ -164,6 +168,8 @@ TEST(FileSafety, ScratchFoldersArePrivateAndOutliveOnlyTheirProcess) {
   EXPECT_NE(platform::MakeTempFileName(parent), path);
 
   EXPECT_FALSE(platform::FileExists(dead));
+  EXPECT_TRUE(platform::FileExists(longer));
+  EXPECT_TRUE(platform::FileExists(shorter));
   EXPECT_TRUE(platform::FileExists(alive));
   EXPECT_TRUE(platform::FileExists(linked));
 

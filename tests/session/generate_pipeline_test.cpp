@@ -160,11 +160,13 @@ TEST(GeneratePipeline, TooLittleDiskSpaceStopsBeforeAnythingChanges) {
   EXPECT_EQ(rig.boxes.shown[0].text,
             "Not enough space on disk.\nFree: 485 MB\nNeed: 486 MB\nFolder: " + rig.ArchiveFolder());
 
-  // A report of 0 MB lets the run start (as a failed query does: the rig's default).
+  // A report of 0 MB is no room (only a failed query, the rig's default, lets a run start).
   rig.options.SetGenerateLength("1");
   rig.Tracks("R", "", "");
   reported = 0;
-  EXPECT_EQ(rig.Generate(), 0);
+  EXPECT_EQ(rig.Generate(), 1);
+  EXPECT_EQ(rig.boxes.shown.back().text,
+            "Not enough space on disk.\nFree: 0 MB\nNeed: 28 MB\nFolder: " + rig.ArchiveFolder());
 }
 
 TEST(GeneratePipeline, FreeSpaceEqualToTheNeedIsEnough) {
@@ -196,7 +198,7 @@ TEST(GeneratePipeline, MissingData4StopsWithItsPathAndKeepsThePreviousSession) {
   EXPECT_EQ(rig.events, Concat({{"series 3"}, kClearDisplay, {"box Vorsk - File Open Error"}}));
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].text, "Can't open sample file: " + rig.programDir.Path() +
-                                         "/data4.dat.\nPlease reinstall the application.");
+                                         "/data4.dat (No such file or directory).\nPlease reinstall the application.");
   EXPECT_EQ(rig.boxes.shown[0].icon, platform::MbIcon::Error);
   EXPECT_EQ(rig.session.m_strSessionName, old);
   EXPECT_EQ(rig.session.m_strPiecePath, rig.ArchiveFolder() + old + "Mix.wav");
