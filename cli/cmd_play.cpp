@@ -4,7 +4,6 @@
 // newest "*Mix.wav". The tempo and the phrase count come from the session's log (the piece's path
 // with "Mix.wav" replaced by "log.txt") when there is one; otherwise tempo 60 and the phrases
 // that fit the length.
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +17,6 @@
 #include "cli/commands.h"
 #include "cli/play_loop.h"
 #include "options/option_set.h"
-#include "platform/file_io.h"
 #include "platform/places.h"
 #include "platform/text_file.h"
 #include "platform/wave_source.h"
@@ -150,17 +148,6 @@ int RunPlay(int argc, char** argv, CliVerbosity verbosity) {
       return 1;
     }
   }
-
-  // Only a regular file is played: a pipe or device is named and refused before any read.
-  platform::ClearFileFailure();
-  platform::FileHandle playable = platform::OpenExisting(path);
-  if (!platform::IsOpen(playable)) {
-    const platform::FileFailure failure = platform::LastFileFailure();
-    std::fprintf(stderr, "vorsk-cli play: cannot play %s: %s\n", path.c_str(),
-                 platform::ErrorText(failure.nError != 0 ? failure.nError : ENOENT).c_str());
-    return 1;
-  }
-  platform::CloseFile(playable);
 
   session.m_strPiecePath = path;
   // A session's piece: its folder and name let SAVE write excerpts beside it.

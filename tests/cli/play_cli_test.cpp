@@ -1,6 +1,7 @@
 // vorsk-cli play (and generate --play) as a user runs it: on a pseudo-terminal with keys typed
 // and the status line read back, and through plain pipes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <poll.h>
 #include <pty.h>
@@ -219,12 +220,14 @@ TEST(ListCli, ShowsEachSessionOldestFirst) {
 TEST(PlayCli, RefusesWhatItCannotPlay) {
   fixtures::ScratchDir dir;
   fixtures::WriteAll(dir.File("notes_Mix.wav"), {'h', 'i', '\n'});
+  ASSERT_EQ(::mkfifo(dir.File("pipe_Mix.wav").c_str(), 0644), 0);  // refused, never waited on
   const struct {
     std::string args;
     int status;
     std::string says;
   } cases[] = {{"play " + dir.File("gone_Mix.wav"), 1, "Vorsk - Play Session: Can't open the piece: " + dir.File("gone_Mix.wav")},
                {"play " + dir.File("notes_Mix.wav"), 1, "Can't open the piece: " + dir.File("notes_Mix.wav")},
+               {"play " + dir.File("pipe_Mix.wav"), 1, "Can't open the piece: " + dir.File("pipe_Mix.wav")},
                {"play --out " + dir.File("none"), 1, "no *Mix.wav in " + dir.File("none")},
                {"play a.wav b.wav", 2, "at most one piece"},
                {"play --bogus", 2, "unknown flag '--bogus'"},
