@@ -401,6 +401,40 @@ TEST(GeneratePipeline, MissingPieceAtTheEndIsAFailure) {
   EXPECT_EQ(rig.session.m_nPlaybackState, kStateIdle);
 }
 
+// Files that go or are cut while the last mix still writes through its open descriptor (the
+// folder removed during a run): the run fails naming the file, and no session is left.
+TEST(GeneratePipeline, PieceFilesGoneOrCutAtTheLastStepAreAFailure) {
+  int lastPump = 0;
+  {
+    Rig rig;
+    rig.Tracks("R", "", "");
+    ASSERT_EQ(rig.Generate([&](int k) { lastPump = k; }), 0);
+  }
+  struct Case {
+    const char* file;
+    long long cutTo;  // -1: removed
+    const char* says;
+  };
+  const Case cases[] = {{"Mix.wav", -1, "Mix.wav\nNo such file or directory."},
+                        {"log.txt", -1, "log.txt\nNo such file or directory."},
+                        {"Piano.wav", 1000, "Piano.wav holds 1000 bytes, its header announces "}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Rig rig;
+    rig.Tracks("R", "", "");
+    EXPECT_EQ(rig.Generate([&](int k) {
+      if (k != lastPump) return;
+      const std::string path = rig.session.m_strSessionPrefix + c.file;
+      if (c.cutTo < 0) ::unlink(path.c_str());
+      else ASSERT_EQ(::truncate(path.c_str(), c.cutTo), 0);
+    }), 1);
+    ASSERT_EQ(rig.boxes.shown.size(), 1u);
+    EXPECT_NE(rig.boxes.shown[0].text.find(rig.SessionNameNow() + c.says), std::string::npos) << rig.boxes.shown[0].text;
+    EXPECT_EQ(rig.session.m_strSessionName, "");
+    EXPECT_EQ(rig.ArchiveFiles(), std::vector<std::string>{});
+  }
+}
+
 // Each of the sustained tracks adds to the piece only: the same session id gives the same plan
 // and the same piano track with the letter on or off, and a different piece.
 TEST(GeneratePipeline, BassStringsAndVoicesChangeOnlyThePiece) {
