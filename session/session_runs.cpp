@@ -85,6 +85,8 @@ int RemoveAbandonedSessions(const std::string& folder) {
     for (const std::string& name : platform::ListFolder(folder, session)) {
       if (name != marker) platform::DeleteFile(folder + name);
     }
+    // Fresh files of replacements the run did not finish (".<session>log.txt.XXXXXX").
+    for (const std::string& name : platform::ListFolder(folder, "." + session)) platform::DeleteFile(folder + name);
     platform::DeleteFile(folder + marker);
     ++removed;
   }

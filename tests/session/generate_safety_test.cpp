@@ -253,6 +253,8 @@ TEST(GenerateSafety, NextRunRemovesSessionsOfRunsThatAreGone) {
   for (size_t i = 0; i < std::size(markers); ++i) {
     const std::string prefix = rig.ArchiveFolder() + "010101_00000" + std::to_string(i) + "_";
     for (const char* name : {"log.txt", "Piano.wav", "tmp.wav"}) fixtures::WriteAll(prefix + name, {1});
+    // The fresh file of a log replacement the run did not finish.
+    fixtures::WriteAll(rig.ArchiveFolder() + ".010101_00000" + std::to_string(i) + "_log.txt.AbC123", {1});
     const std::string& text = markers[i].text;
     fixtures::WriteAll(prefix + kRunMarkerName, std::vector<unsigned char>(text.begin(), text.end()));
     if (markers[i].bOld) {
@@ -269,6 +271,7 @@ TEST(GenerateSafety, NextRunRemovesSessionsOfRunsThatAreGone) {
   for (size_t i = 0; i < std::size(markers); ++i) {
     SCOPED_TRACE(markers[i].text + (markers[i].bOld ? " (old)" : ""));
     EXPECT_EQ(rig.ArchiveFiles("010101_00000" + std::to_string(i) + "_").size(), markers[i].bRemoved ? 0u : 4u);
+    EXPECT_EQ(rig.ArchiveFiles(".010101_00000" + std::to_string(i) + "_").size(), markers[i].bRemoved ? 0u : 1u);
   }
   ASSERT_FALSE(markerDuringRun.empty());
   EXPECT_FALSE(platform::FileExists(markerDuringRun));  // the finished run's marker is gone
