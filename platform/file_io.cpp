@@ -233,6 +233,8 @@ FileHandle CreateReplacement(const std::string& path, LinkRule links) {
   }
   OpenFile file;
   file.mode = 0666 & ~CurrentUmask();
+  file.uid = ::geteuid();
+  file.gid = ::getegid();
   // Only old content is worth a flush before the rename: an empty file (a claimed name) is not.
   file.bOlder = bOlder && st.st_size > 0;
   if (bOlder) {
@@ -245,7 +247,7 @@ FileHandle CreateReplacement(const std::string& path, LinkRule links) {
       NotePathFailure(target, errno);
       return kInvalidHandle;
     }
-    file.mode = st.st_mode & 07777;
+    file.mode = st.st_mode & 0777;  // never set-id bits on content written here
     file.uid = st.st_uid;
     file.gid = st.st_gid;
   }
@@ -278,7 +280,8 @@ bool CommitFile(FileHandle h) {
   if (file.fresh.empty()) return CloseFile(h);
   int error = 0;
   if (file.bFailed) error = EIO;  // already noted with its own cause
-  if (error == 0 && file.bOlder && ::geteuid() == 0) (void)::fchown(fd, file.uid, file.gid);
+  // Run as root, a replaced file keeps its owner.
+  if (error == 0 && ::geteuid() == 0) (void)::fchown(fd, file.uid, file.gid);
   if (error == 0 && ::fchmod(fd, file.mode) != 0) error = errno;
   // The old content goes only once the new one is on the disk.
   if (error == 0 && file.bOlder && ::fsync(fd) != 0) error = errno;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/file_io.h"
+#include "platform/text_file.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -65,7 +66,10 @@ TEST(SafeWrite, ReplacesOnlyRegularFilesAndFollowsALinkOnlyWhenAsked) {
     fixtures::WriteAll(victim, kOld);
     if (what == "older file 0640") {
       fixtures::WriteAll(path, kOld);
-      ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+      ASSERT_EQ(::chmod(path.c_str(), 04640), 0);  // the set-id bit is not carried over
+      if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), fixtures::kNobodyUid, fixtures::kNogroupGid), 0);
+      }
     } else if (what == "symlink") {
       ASSERT_EQ(::symlink("victim", path.c_str()), 0);  // relative, as dotfile tools make them
     } else if (what == "dangling symlink") {
@@ -87,6 +91,12 @@ TEST(SafeWrite, ReplacesOnlyRegularFilesAndFollowsALinkOnlyWhenAsked) {
     if (c.error == 0 && !c.bVictimNew) {
       EXPECT_EQ(fixtures::ReadAll(path), kNew);
       EXPECT_EQ(ModeOf(path) & 07777, what == "nothing" ? 0644u : 0640u);
+      struct stat st {};
+      ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+      // Run as root, the replaced file keeps its owner.
+      if (what != "nothing" && ::geteuid() == 0) {
+        EXPECT_EQ(st.st_uid, fixtures::kNobodyUid);
+      }
     }
     if (c.error != 0) {
       EXPECT_EQ(ModeOf(path) & S_IFMT, typeBefore);  // left as it was
@@ -139,9 +149,12 @@ TEST(SafeWrite, ASymlinkSwappedInDuringTheWriteIsNeverFollowed) {
   fixtures::WriteAll(victim, kOld);
   std::atomic<bool> bStop{false};
   std::thread swapper([&] {
+    // The symlink comes and goes, so that some writes find the name free when they look and
+    // taken when they finish.
     while (!bStop) {
       ::symlink(victim.c_str(), link.c_str());
       ::rename(link.c_str(), target.c_str());
+      ::unlink(target.c_str());
     }
   });
   int committed = 0;
@@ -150,6 +163,9 @@ TEST(SafeWrite, ASymlinkSwappedInDuringTheWriteIsNeverFollowed) {
     FileHandle h = platform::CreateAlways(target);
     platform::WriteFile(h, kNew.data(), 4);
     platform::CloseFile(h);
+    platform::CTextFile log;  // the session log's and Vorsk.INI's way
+    if (log.OpenWrite(target)) log.Write("Session ID: 1\n");
+    log.Close();
   }
   bStop = true;
   swapper.join();
