@@ -109,12 +109,19 @@ TEST(Save, AnExcerptThatCannotBeWrittenIsNamedAndTheOldOneKept) {
       platform::DeleteFile(prefix + c.broken + ".wav");
     }
     EXPECT_EQ(SaveSession(rig.session), 0);
-    EXPECT_EQ(rig.boxes, std::vector<std::string>{"Vorsk - Save Session|Can't write file: " + broken});
+    // The file that failed and why: the symlink refused, or the missing track.
+    const std::string cause = c.before == Before::kSymlink
+                                  ? broken + ": Too many levels of symbolic links."
+                                  : prefix + c.broken + ".wav: No such file or directory.";
+    EXPECT_EQ(rig.boxes, std::vector<std::string>{"Vorsk - Save Session|Can't write file: " + broken + "\n" + cause});
     EXPECT_EQ(rig.icons, std::vector<platform::MbIcon>{platform::MbIcon::Error});
     struct stat info {};
     EXPECT_EQ(::lstat(broken.c_str(), &info) == 0, c.before != Before::kNothing) << broken;
-    if (c.before == Before::kSymlink) EXPECT_TRUE(S_ISLNK(info.st_mode));
-    if (c.before == Before::kOlderExcerpt) EXPECT_EQ(fixtures::ReadAll(broken), old);
+    if (c.before == Before::kSymlink) {
+      EXPECT_TRUE(S_ISLNK(info.st_mode));
+    } else if (c.before == Before::kOlderExcerpt) {
+      EXPECT_EQ(fixtures::ReadAll(broken), old);
+    }
     EXPECT_EQ(fixtures::ReadAll(victim), old);
     EXPECT_EQ(fixtures::ReadAll(kept).size(), 44u + 2 * 2822400) << kept;
     EXPECT_FALSE(rig.session.m_bLogUnsaved);  // the log stays with the excerpt that was kept
