@@ -68,6 +68,7 @@ int main() {
     if (!file.OpenWrite(log)) return 1;
     for (int line = 0; line < 15; ++line) file.Write(" Parameter line of a log\n");
     file.Write(" Session ID: 1234567890");
+    if (!file.Close()) return 1;
   }
   const double perLog = Microseconds(Clock::now() - logStart) / logRuns;
 

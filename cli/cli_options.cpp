@@ -5,6 +5,7 @@
 
 #include "compose/session_log.h"
 #include "options/option_set.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -296,7 +297,8 @@ bool LoadLoggedOptions(const char* command, CliOptions& options, std::FILE* erro
   std::string text;
   const int error = ReadSessionLogText(path, text);
   if (error != 0) {
-    std::fprintf(errors, "vorsk-cli %s: cannot read %s: %s\n", command, path.c_str(), std::strerror(error));
+    std::fprintf(errors, "vorsk-cli %s: cannot read %s: %s\n", command, path.c_str(),
+                 platform::ErrorText(error).c_str());
     return false;
   }
   LoggedSession logged;

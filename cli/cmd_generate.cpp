@@ -26,6 +26,7 @@
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
 #include "platform/places.h"
+#include "platform/process_guard.h"
 #include "platform/system_paths.h"
 #include "platform/terminal.h"
 #include "render/midi_export.h"
@@ -55,8 +56,11 @@ const char kSummary[] =
     "same piece go to standard error.";
 
 const char kExitStatus[] =
-    "0 done, 1 failed (also a --from-log file that is not a session log, or a MIDI file that\n"
-    "cannot be written), 2 usage error, 130 / 143 / 129 cancelled by Ctrl-C / SIGTERM / SIGHUP.";
+    "0 everything asked for was made. 1 something asked for was not made; the message names it\n"
+    "and what was kept: a failure before the piece is whole removes the new session's files, a\n"
+    "MIDI file or stem that fails afterwards keeps the piece. 2 usage error. 130 / 143 / 129\n"
+    "Ctrl-C / SIGTERM / SIGHUP: during generation nothing is left; during --play the finished\n"
+    "piece stays.";
 
 // The signals that cancel a run like Ctrl-C does.
 constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -161,14 +165,11 @@ long long TrackSeconds(const std::string& path) {
   return data > 0 ? (data + wave::kBytesPerSecond / 2) / wave::kBytesPerSecond : 0;
 }
 
-// Writes the piece the composer holds as a MIDI file; false after a message naming the file and
-// the cause. The piece itself is kept either way.
+// Writes the piece the composer holds as a MIDI file (an older file by that name stays until the
+// new one is whole); false after a message naming the file and the cause.
 bool WriteMidi(const std::string& path, const COptionSet& options) {
   const midi::PieceTracks tracks{options.Hand(), options.Rhythm(), options.Harmony()};
-  if (midi::WritePieceMidi(path, theComposer, tracks) == midi::kMidiWritten) {
-    std::printf("MIDI:   %s\n", path.c_str());
-    return std::fflush(stdout) == 0;
-  }
+  if (midi::WritePieceMidi(path, theComposer, tracks) == midi::kMidiWritten) return true;
   const platform::FileFailure failure = platform::LastFileFailure();
   std::fprintf(stderr, "vorsk-cli generate: cannot write the MIDI file %s: %s\n", path.c_str(),
                failure.nError != 0 ? platform::ErrorText(failure.nError).c_str() : "short write");
@@ -234,7 +235,16 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     CInterruptPump pump(session, progress);
     platform::SetMessagePump(&pump);
     platform::SetMessageBoxes(&progress);
-    result = Generate(session);
+    try {
+      result = Generate(session);
+    } catch (...) {
+      // Before the piece is whole nothing of the new session is kept.
+      std::fprintf(stderr, "vorsk-cli generate: %s; the piece was not made\n", platform::CurrentExceptionText());
+      DeleteSessionFiles(session);
+      session.m_strSessionName.clear();
+      CloseGenerationFiles();
+      result = kGenerateStopped;
+    }
     platform::SetMessageBoxes(nullptr);
     platform::SetMessagePump(nullptr);
     if (g_interrupted && result == 0) {
@@ -252,6 +262,23 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   if (cli.verbosity == kCliVerbose) {
     std::fprintf(stderr, "vorsk-cli generate %s\n", OptionFlags(cli, theComposer.m_nSessionId).c_str());
   }
+  // Success is reported only for files that are there as written.
+  const std::string damage = CheckPieceFiles(session.m_strSessionPrefix);
+  if (!damage.empty()) {
+    std::fprintf(stderr, "vorsk-cli generate: the piece was not made: %s\n", damage.c_str());
+    DeleteSessionFiles(session);
+    return kExitFailed;
+  }
+  // The MIDI file comes after the piece is whole; failing, it costs only itself.
+  bool bMidiWritten = false;
+  if (bMidi) {
+    try {
+      bMidiWritten = WriteMidi(midiPath, options);
+    } catch (...) {
+      std::fprintf(stderr, "vorsk-cli generate: cannot write the MIDI file %s: %s\n", midiPath.c_str(),
+                   platform::CurrentExceptionText());
+    }
+  }
 
   const long long seconds = TrackSeconds(session.m_strPiecePath);
   std::printf("Log:    %slog.txt\n", session.m_strSessionPrefix.c_str());
@@ -261,6 +288,8 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     const std::string path = session.m_strSessionPrefix + StemFileName(stem);
     if (bStems && platform::FileExists(path)) std::printf("Stem:   %s\n", path.c_str());
   }
+  const bool bStemsMissing = bStems && session.m_bStemsFailed;
+  if (bMidiWritten) std::printf("MIDI:   %s\n", midiPath.c_str());
   std::printf("Length: %lld min %02lld s\n", seconds / 60, seconds % 60);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     // Nobody learns where the piece is: it is not kept.
@@ -269,7 +298,11 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     return kExitFailed;
   }
   SaveSession(session);
-  if (bMidi && !WriteMidi(midiPath, options)) return kExitFailed;
+  if ((bMidi && !bMidiWritten) || bStemsMissing) {
+    std::fprintf(stderr, "vorsk-cli generate: the piece was kept (%s); %s\n", session.m_strPiecePath.c_str(),
+                 bMidi && !bMidiWritten ? "the MIDI file was not" : "some stems were not");
+    return kExitFailed;
+  }
   if (bPlay) {
     session.SetView(nullptr);
     return RunPlayLoop(session, cli.verbosity == kCliQuiet);

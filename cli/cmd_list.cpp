@@ -39,7 +39,7 @@ std::string NoteName(const std::string& code) { return code.substr(0, 1) + (code
 
 std::string Files(const ArchivedSession& s) {
   std::vector<std::string> parts;
-  if (s.bInProgress) parts.push_back("being made");
+  if (s.bInProgress) parts.push_back(s.bRunGone ? "unfinished" : "being made");
   if (s.bMix && s.bPiano) {
     parts.push_back("whole");
   } else if (s.bMix || s.bPiano) {

@@ -4,6 +4,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "platform/process_guard.h"
 
 namespace {
 
@@ -69,7 +70,9 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   for (const Command& command : kCommands) {
-    if (!std::strcmp(argv[i], command.name)) return command.run(argc - i - 1, argv + i + 1, verbosity);
+    if (std::strcmp(argv[i], command.name) != 0) continue;
+    platform::PrepareProcess();
+    return platform::RunGuarded("vorsk-cli", [&] { return command.run(argc - i - 1, argv + i + 1, verbosity); });
   }
   std::fprintf(stderr, "vorsk-cli: unknown command '%s' (valid: generate, plan, play, list; see "
                        "'vorsk-cli --help')\n", argv[i]);

@@ -1,10 +1,13 @@
 #include "compose/session_log.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <vector>
 
 #include "options/option_set.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -86,8 +89,15 @@ bool ReadNumber(const std::string& text, unsigned long long max, unsigned long l
 
 int ReadSessionLogText(const std::string& path, std::string& text) {
   text.clear();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return errno;
+  // A pipe or device is refused before anything is read from it.
+  const int fd = platform::OpenRegularDescriptor(path);
+  if (fd < 0) return errno;
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (!file) {
+    const int error = errno;
+    ::close(fd);
+    return error;
+  }
   char buffer[kMaxSessionLogBytes + 1];
   text.assign(buffer, std::fread(buffer, 1, sizeof buffer, file));
   const int error = std::ferror(file) ? errno : 0;  // a folder, an unreadable device

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <mutex>
 
 namespace platform {
@@ -20,6 +22,13 @@ namespace {
 struct OpenFile {
   std::string path;
   bool bFailed = false;
+  // A replacement in progress: the fresh file being written, the final mode and owner, and
+  // whether an older file is replaced (then the new one is flushed to the disk first).
+  std::string fresh;
+  unsigned mode = 0;
+  uid_t uid = 0;
+  gid_t gid = 0;
+  bool bOlder = false;
 };
 std::mutex g_mutex;
 std::vector<OpenFile> g_open;
@@ -45,7 +54,7 @@ void NoteFdFailure(int fd, int error) {
 }
 
 // Records a newly opened descriptor (fd < 0: the open failed, errno tells why).
-int Opened(int fd, const std::string& path) {
+int Opened(int fd, const std::string& path, OpenFile file = {}) {
   if (fd < 0) {
     const int error = errno;
     NotePathFailure(path, error);
@@ -54,8 +63,42 @@ int Opened(int fd, const std::string& path) {
   }
   std::lock_guard<std::mutex> lock(g_mutex);
   if (static_cast<size_t>(fd) >= g_open.size()) g_open.resize(static_cast<size_t>(fd) + 16);
-  g_open[fd] = {path, false};
+  file.path = path;
+  file.bFailed = false;
+  g_open[fd] = std::move(file);
   return fd;
+}
+
+// Takes the bookkeeping of fd out of the table (the descriptor itself stays open).
+OpenFile Forget(int fd) {
+  OpenFile file;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (fd >= 0 && static_cast<size_t>(fd) < g_open.size()) std::swap(file, g_open[fd]);
+  return file;
+}
+
+// The error a target of this type is refused with, 0 for a regular file.
+int RefusalOf(mode_t mode) {
+  if (S_ISREG(mode)) return 0;
+  if (S_ISDIR(mode)) return EISDIR;
+  if (S_ISLNK(mode)) return ELOOP;
+  return kNotRegularFile;
+}
+
+// The process's umask, read without changing it (umask() would, for a moment, for every thread).
+unsigned CurrentUmask() {
+  static const unsigned mask = [] {
+    unsigned value = 022;
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+      char line[128];
+      while (std::fgets(line, sizeof line, status)) {
+        if (std::sscanf(line, "Umask: %o", &value) == 1) break;
+      }
+      std::fclose(status);
+    }
+    return value & 0777;
+  }();
+  return mask;
 }
 
 // Descriptors are stored as fd + 1 so that a handle of 0 never names a real file, even when
@@ -100,18 +143,38 @@ std::string ResolveExisting(const std::string& path) {
 
 bool FileExists(const std::string& path) { return !ResolveExisting(path).empty(); }
 
-FileHandle OpenExisting(const std::string& path) {
+int OpenRegularDescriptor(const std::string& path) {
   const std::string real = ResolveExisting(path);
-  struct stat st {};
   if (real.empty()) {
     NotePathFailure(path, ENOENT);
-    return kInvalidHandle;
+    errno = ENOENT;
+    return -1;
   }
-  if (::stat(real.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    NotePathFailure(real, EISDIR);
-    return kInvalidHandle;
+  // Non-blocking, so that a pipe with no writer cannot hold the open; nothing is read before
+  // the type is known.
+  const int fd = ::open(real.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    NotePathFailure(real, error);
+    errno = error;
+    return -1;
   }
-  return FromFd(Opened(::open(real.c_str(), O_RDONLY | O_CLOEXEC), real));
+  struct stat st {};
+  const int refusal = ::fstat(fd, &st) != 0 ? errno : RefusalOf(st.st_mode);
+  if (refusal != 0) {
+    ::close(fd);
+    NotePathFailure(real, refusal);
+    errno = refusal;
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+FileHandle OpenExisting(const std::string& path) {
+  const std::string real = ResolveExisting(path);
+  const int fd = OpenRegularDescriptor(path);
+  return FromFd(fd < 0 ? fd : Opened(fd, real));
 }
 
 FileHandle CreateNew(const std::string& path, unsigned mode) {
@@ -129,15 +192,12 @@ FileHandle CreateAlways(const std::string& path) {
   struct stat st {};
   unsigned mode = 0644;
   if (::lstat(path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode)) {
-      NotePathFailure(path, S_ISDIR(st.st_mode) ? EISDIR : ELOOP);
+    if (const int refusal = RefusalOf(st.st_mode)) {
+      NotePathFailure(path, refusal);
       return kInvalidHandle;
     }
-    if (!S_ISREG(st.st_mode)) {  // a device or a pipe is written in place, as it is
-      return FromFd(Opened(::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC), path));
-    }
     // Only a file that may itself be written is replaced, as a truncation would need.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
       NotePathFailure(path, errno);
       return kInvalidHandle;
@@ -150,6 +210,87 @@ FileHandle CreateAlways(const std::string& path) {
     }
   }
   return CreateNew(path, mode);
+}
+
+FileHandle CreateReplacement(const std::string& path, LinkRule links) {
+  if (path.empty()) return kInvalidHandle;
+  std::string target = path;
+  struct stat st {};
+  bool bOlder = ::lstat(target.c_str(), &st) == 0;
+  if (bOlder && S_ISLNK(st.st_mode) && links == LinkRule::kReplaceTarget) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) {
+      NotePathFailure(path, errno);
+      return kInvalidHandle;
+    }
+    target = resolved;
+    std::free(resolved);
+    bOlder = ::lstat(target.c_str(), &st) == 0;
+  }
+  if (!bOlder && errno != ENOENT) {
+    NotePathFailure(target, errno);
+    return kInvalidHandle;
+  }
+  OpenFile file;
+  file.mode = 0666 & ~CurrentUmask();
+  file.uid = ::geteuid();
+  file.gid = ::getegid();
+  // Only old content is worth a flush before the rename: an empty file (a claimed name) is not.
+  file.bOlder = bOlder && st.st_size > 0;
+  if (bOlder) {
+    if (const int refusal = RefusalOf(st.st_mode)) {
+      NotePathFailure(target, refusal);
+      return kInvalidHandle;
+    }
+    // A file this process could not rewrite in place is not replaced either.
+    if (::access(target.c_str(), W_OK) != 0) {
+      NotePathFailure(target, errno);
+      return kInvalidHandle;
+    }
+    file.mode = st.st_mode & 0777;  // never set-id bits on content written here
+    file.uid = st.st_uid;
+    file.gid = st.st_gid;
+  }
+  const auto slash = target.find_last_of('/');
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string fresh = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+                      "." + name + ".XXXXXX";
+  // mkostemp creates with O_EXCL and mode 0600: a name someone placed there is never opened.
+  const int fd = ::mkostemp(fresh.data(), O_CLOEXEC);
+  if (fd < 0) {
+    NotePathFailure(target, errno);
+    return kInvalidHandle;
+  }
+  file.fresh = fresh;
+  return FromFd(Opened(fd, target, std::move(file)));
+}
+
+bool CommitFile(FileHandle h) {
+  const int fd = ToFd(h);
+  if (fd < 0) return true;
+  OpenFile file;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (static_cast<size_t>(fd) >= g_open.size() || g_open[fd].fresh.empty()) {
+      // Not a replacement: an ordinary close.
+    } else {
+      std::swap(file, g_open[fd]);
+    }
+  }
+  if (file.fresh.empty()) return CloseFile(h);
+  int error = 0;
+  if (file.bFailed) error = EIO;  // already noted with its own cause
+  // Run as root, a replaced file keeps its owner.
+  if (error == 0 && ::geteuid() == 0) (void)::fchown(fd, file.uid, file.gid);
+  if (error == 0 && ::fchmod(fd, file.mode) != 0) error = errno;
+  // The old content goes only once the new one is on the disk.
+  if (error == 0 && file.bOlder && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
+  if (error == 0 && ::rename(file.fresh.c_str(), file.path.c_str()) != 0) error = errno;
+  if (error == 0) return true;
+  if (!file.bFailed) NotePathFailure(file.path, error);
+  ::unlink(file.fresh.c_str());
+  return false;
 }
 
 int ReadFile(FileHandle h, void* buffer, int count) {
@@ -210,17 +351,12 @@ long long FileSize(FileHandle h) {
 bool CloseFile(FileHandle h) {
   const int fd = ToFd(h);
   if (fd < 0) return true;
-  OpenFile file;
-  {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (static_cast<size_t>(fd) < g_open.size()) std::swap(file, g_open[fd]);
-  }
-  if (::close(fd) != 0 && errno != EINTR) {
-    NotePathFailure(file.path, errno);
-    return false;
-  }
-  const bool bFailed = file.bFailed;
-  return !bFailed;
+  const OpenFile file = Forget(fd);
+  const bool bClosed = ::close(fd) == 0 || errno == EINTR;
+  if (!bClosed) NotePathFailure(file.path, errno);
+  // A replacement that was not committed: the target keeps its old content.
+  if (!file.fresh.empty()) ::unlink(file.fresh.c_str());
+  return bClosed && !file.bFailed;
 }
 
 bool CloseAndClear(FileHandle& h) {
@@ -240,6 +376,7 @@ void ClearFileFailure() {
 }
 
 std::string ErrorText(int error) {
+  if (error == kNotRegularFile) return "Not a regular file";
   char buffer[256];
   return ::strerror_r(error, buffer, sizeof buffer);
 }

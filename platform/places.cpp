@@ -4,10 +4,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "platform/system_paths.h"
 
 namespace platform {
@@ -66,9 +67,21 @@ std::string UserDirsValue(const std::string& text, const std::string& home) {
   return AbsoluteOrEmpty(value);
 }
 
+// More than any user-dirs file holds; the rest of a larger file is not read.
+constexpr size_t kMaxUserDirsBytes = 64 * 1024;
+
 // XDG_MUSIC_DIR as set in the user-dirs file; the last valid assignment counts, as in a shell.
 std::string MusicFolderFromUserDirs(const std::string& file, const std::string& home) {
-  std::ifstream in(file);
+  // Only a regular file is read (a pipe there would hold the start forever), and a missing
+  // one is no failure worth noting.
+  std::string text;
+  if (!ResolveExisting(file).empty()) {
+    const FileHandle h = OpenExisting(file);
+    char buffer[4096];
+    for (int n; text.size() < kMaxUserDirsBytes && (n = ReadFile(h, buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+    CloseFile(h);
+  }
+  std::istringstream in(text);
   std::string line, folder;
   constexpr std::string_view kKey = "XDG_MUSIC_DIR=";
   while (std::getline(in, line)) {

@@ -7,7 +7,9 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,13 +28,17 @@ std::map<std::string, std::string> g_scratch;  // parent folder -> this process'
 unsigned g_nextName = 0;
 
 // The process id in a scratch folder name "vorsk-<pid>-<random>", or 0.
+// The pid of a scratch folder's name, exactly "vorsk-<pid>-XXXXXX" (six letters or digits, as
+// mkdtemp makes them); 0 for any other name.
 long PidOfScratchName(const std::string& name) {
+  const size_t prefix = std::char_traits<char>::length(kScratchPrefix);
   if (name.rfind(kScratchPrefix, 0) != 0) return 0;
-  long pid = 0;
-  size_t i = std::char_traits<char>::length(kScratchPrefix);
-  for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && pid < 100000000; ++i)
-    pid = pid * 10 + (name[i] - '0');
-  return i < name.size() && name[i] == '-' ? pid : 0;
+  const size_t dash = name.find('-', prefix);
+  if (dash == std::string::npos || name.size() != dash + 7) return 0;
+  for (size_t i = dash + 1; i < name.size(); ++i) {
+    if (!std::isalnum(static_cast<unsigned char>(name[i]))) return 0;
+  }
+  return ParsePid(name.substr(prefix, dash - prefix));
 }
 
 // The path itself when it exists, else its nearest existing parent folder.
@@ -73,7 +79,23 @@ std::string TempFolder() {
   return "/tmp/";
 }
 
-bool ProcessAlive(long pid) { return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH); }
+long ParsePid(const std::string& text) {
+  std::string digits = text;
+  if (!digits.empty() && digits.back() == '\n') digits.pop_back();
+  if (digits.empty() || digits.size() > 10 || digits[0] == '0') return 0;
+  long long value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    value = value * 10 + (c - '0');
+  }
+  return value <= std::numeric_limits<pid_t>::max() ? static_cast<long>(value) : 0;
+}
+
+bool ProcessAlive(long pid) {
+  // Only a real process id is asked about: kill(-1, 0) or kill(0, 0) would ask about others.
+  if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+}
 
 int RemoveDeadScratchFolders(const std::string& parent) {
   int removed = 0;
@@ -158,6 +180,8 @@ std::string MakeTempFileName(const std::string& folder) {
 bool DiskFreeMegabytes(const std::string& path, unsigned long long& megabytes) {
   struct statvfs st {};
   if (::statvfs(NearestExisting(path).c_str(), &st) != 0) return false;
+  // A file system without blocks (proc-like, some FUSE mounts) reports nothing meaningful.
+  if (st.f_blocks == 0) return false;
   megabytes = static_cast<unsigned long long>(st.f_bavail) * st.f_frsize / 1048576ULL;
   return true;
 }

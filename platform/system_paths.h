@@ -29,6 +29,9 @@ void ReleaseScratchFolder(const std::string& parent);
 int RemoveDeadScratchFolders(const std::string& parent);
 // true while a process with that id exists.
 bool ProcessAlive(long pid);
+// The process id a marker or folder name holds: decimal digits only (one trailing line feed
+// allowed), no leading zero, within pid_t; 0 for anything else.
+long ParsePid(const std::string& text);
 
 // Space available to this user on the file system holding path, in whole MB (1 048 576 bytes);
 // a path that does not exist yet is measured at its nearest existing folder. false when the

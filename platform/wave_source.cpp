@@ -54,13 +54,9 @@ int CWaveSource::Open(const std::string& path, std::unique_ptr<CWaveSource>& sou
   source.reset();
   const std::string resolved = ResolveExisting(path);
   if (resolved.empty()) return kMciErrFileNotFound;
-  const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file is opened, and the open never waits on a pipe.
+  const int fd = OpenRegularDescriptor(resolved);
   if (fd < 0) return kMciErrFileNotFound;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return kMciErrFileNotFound;
-  }
   SF_INFO info{};
   SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);  // closes fd when it fails
   if (!file) return kMciErrBadFile;

@@ -20,8 +20,9 @@
 //   SaveWhilePlaying  SAVE during playback (installed as the session's m_saveExcerpts): the
 //                 playing phrase is cut out of the piece and of the piano track into
 //                 "Mix_NN.wav" / "Piano_NN.wav" and playback goes on where it was (paused
-//                 stays paused). Shows the summary, or "Can't write file: <path>" for an
-//                 excerpt that could not be written. 0.
+//                 stays paused). Shows the summary, or "Can't write file: <path>" and the
+//                 file that failed with the cause for an excerpt that could not be written
+//                 (an older excerpt by that name stays as it was). 0.
 //
 // Timing (lead-in, phrase lengths) and the excerpts follow CSession::m_nPieceTempo.
 // As an IUiMessageHandler the player takes the ticks and notifications of the UI queue. The

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "compose/composer.h"
+#include "platform/file_io.h"
 #include "platform/mci.h"
 #include "platform/message_box.h"
 #include "playback/player.h"
@@ -39,10 +41,18 @@ int CPlayer::SaveWhilePlaying() {
   platform::MciSendString("close vk wait", nullptr, 512);  // the piece's file is let go
 
   const int phrase = s.m_nPhraseNumber;
-  std::vector<std::string> failed(1);
+  // Each failed excerpt with the file that failed and why ("" when nothing said why).
+  std::vector<std::pair<std::string, std::string>> failed;
+  auto note = [&failed](const std::string& path) {
+    const platform::FileFailure failure = platform::LastFileFailure();
+    failed.emplace_back(path, failure.nError == 0 ? std::string()
+                                                  : failure.strPath + ": " + platform::ErrorText(failure.nError) + ".");
+  };
+  std::string path;
+  platform::ClearFileFailure();
   if (theComposer.WriteMixExcerpt(s.m_strArchiveFolder, s.m_strSessionName, phrase,
-                                  s.m_nPieceTempo, &failed.back()) == kExcerptWritten) {
-    failed.pop_back();
+                                  s.m_nPieceTempo, &path) != kExcerptWritten) {
+    note(path);
   }
 
   platform::MciSendString("open " + m_strShortPath + " type waveaudio alias vk wait", nullptr, 512);
@@ -52,18 +62,19 @@ int CPlayer::SaveWhilePlaying() {
   platform::MciSendString(seek, nullptr, 512);
   if (s.m_nPlaybackState == kStatePlaying) platform::MciSendString("play vk notify", nullptr, 512);
 
-  failed.emplace_back();
+  platform::ClearFileFailure();
   if (theComposer.WritePianoExcerpt(s.m_strArchiveFolder, s.m_strSessionName, phrase,
-                                    s.m_nPieceTempo, &failed.back()) == kExcerptWritten) {
-    failed.pop_back();
+                                    s.m_nPieceTempo, &path) != kExcerptWritten) {
+    note(path);
   }
 
   if (failed.empty()) {
     platform::MessageBox(ExcerptSummary(s.m_strArchiveFolder, s.m_strSessionName, phrase),
                          kSaveCaption, platform::MbIcon::Information);
   }
-  for (const std::string& path : failed) {
-    platform::MessageBox("Can't write file: " + path, kSaveCaption, platform::MbIcon::Error);
+  for (const auto& [excerpt, cause] : failed) {
+    platform::MessageBox("Can't write file: " + excerpt + (cause.empty() ? "" : "\n" + cause), kSaveCaption,
+                         platform::MbIcon::Error);
   }
   s.View().ShowControl(view::kSaveIndicator, false);
   // The log stays with any excerpt that was kept.

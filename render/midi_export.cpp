@@ -248,15 +248,15 @@ std::vector<Part> PieceParts(const CComposer& composer, const PieceTracks& track
 int WritePieceMidi(const std::string& path, const CComposer& composer, const PieceTracks& tracks) {
   const std::vector<uint8_t> bytes = SmfBytes(composer.m_nTempo, PieceParts(composer, tracks));
   platform::ClearFileFailure();
-  platform::FileHandle h = platform::CreateAlways(path);
+  // An older file by that name stays whole until the new one is complete.
+  platform::FileHandle h = platform::CreateReplacement(path);
   if (!platform::IsOpen(h)) return kMidiFailed;
   const int written = platform::WriteFile(h, bytes.data(), static_cast<int>(bytes.size()));
-  const bool closed = platform::CloseFile(h);
-  if (written != static_cast<int>(bytes.size()) || !closed) {
-    platform::DeleteFile(path);
+  if (written != static_cast<int>(bytes.size())) {
+    platform::CloseFile(h);
     return kMidiFailed;
   }
-  return kMidiWritten;
+  return platform::CommitFile(h) ? kMidiWritten : kMidiFailed;
 }
 
 }  // namespace midi

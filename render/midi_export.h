@@ -41,7 +41,8 @@ std::vector<Part> PieceParts(const CComposer& composer, const PieceTracks& track
 inline constexpr int kMidiWritten = 0;
 inline constexpr int kMidiFailed = 1;  // platform::LastFileFailure names the file and the cause
 
-// Writes the piece as a MIDI file to path (created or replaced).
+// Writes the piece as a MIDI file to path (created, or replaced through a fresh file renamed over
+// it: on any failure an older file by that name is kept as it was).
 int WritePieceMidi(const std::string& path, const CComposer& composer, const PieceTracks& tracks);
 
 }  // namespace midi

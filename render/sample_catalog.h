@@ -60,7 +60,12 @@ class CSampleCatalog {
   // Wave file primitives (render/wave_file.cpp).
   // Creates path and writes the 44-byte header for bars at tempo with pad time m_dPadMs; the
   // returned handle (kInvalidHandle on failure) belongs to the caller, positioned at byte 44.
-  platform::FileHandle WriteWaveHeader(const std::string& path, int bars, int tempo);
+  // A working file (a track being rendered) is created in place (platform::CreateAlways); a
+  // finished file that may replace an older one (a phrase excerpt) goes through
+  // platform::CreateReplacement and is put in place by platform::CommitFile.
+  enum class WaveTarget { kWorkingFile, kReplacement };
+  platform::FileHandle WriteWaveHeader(const std::string& path, int bars, int tempo,
+                                       WaveTarget target = WaveTarget::kWorkingFile);
   // Copies count bytes from offset of archive to out; returns the bytes written (count on
   // success), 0 on a failed seek, 2 on a short write.
   int CopyRange(platform::FileHandle archive, platform::FileHandle out, long long offset, int count);

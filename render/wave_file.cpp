@@ -44,11 +44,14 @@ void ScaleInPlace(unsigned char* bytes, int count, double gain) {
 
 }  // namespace
 
-platform::FileHandle CSampleCatalog::WriteWaveHeader(const std::string& path, int bars, int tempo) {
+platform::FileHandle CSampleCatalog::WriteWaveHeader(const std::string& path, int bars, int tempo,
+                                                     WaveTarget target) {
   FillHeaderFromTemplate(m_header);
   const auto dataSize = static_cast<uint32_t>(wave::DataSize(bars, tempo, m_dPadMs));
   StoreLittleEndian32(m_header + wave::kRiffSizeOffset, dataSize + wave::kRiffSizeExtra);
-  const platform::FileHandle out = platform::CreateAlways(path);
+  const platform::FileHandle out = target == WaveTarget::kReplacement
+                                       ? platform::CreateReplacement(path)
+                                       : platform::CreateAlways(path);
   if (!platform::IsOpen(out)) return platform::kInvalidHandle;
   unsigned char sizeBytes[4];
   StoreLittleEndian32(sizeBytes, dataSize);

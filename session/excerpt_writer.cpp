@@ -37,7 +37,9 @@ int WriteExcerpt(CComposer& c, const std::string& folder, const std::string& ses
   c.m_hArchive = platform::OpenExisting(folder + sessionName + kind + ".wav");
   const std::string excerpt = ExcerptName(folder, sessionName, kind, n);
   catalog.m_dPadMs = 0.0;
-  c.m_hOutWave = catalog.WriteWaveHeader(excerpt, kExcerptBars, tempo);
+  // A phrase saved again replaces its excerpt only once the new one is whole.
+  c.m_hOutWave = catalog.WriteWaveHeader(excerpt, kExcerptBars, tempo,
+                                         CSampleCatalog::WaveTarget::kReplacement);
 
   // The header is written when the file holds its 44 bytes; each copy must be whole.
   bool bComplete = platform::IsOpen(c.m_hArchive) && platform::IsOpen(c.m_hOutWave) &&
@@ -47,11 +49,15 @@ int WriteExcerpt(CComposer& c, const std::string& folder, const std::string& ses
                                   layout.nPhraseBytes) == layout.nPhraseBytes;
   }
   if (platform::IsOpen(c.m_hArchive)) platform::CloseFile(c.m_hArchive);
-  if (platform::IsOpen(c.m_hOutWave)) platform::CloseFile(c.m_hOutWave);
+  // Committed only when whole; closing without a commit keeps the older excerpt, if any.
+  if (platform::IsOpen(c.m_hOutWave)) {
+    bComplete = bComplete ? platform::CommitFile(c.m_hOutWave) : (platform::CloseFile(c.m_hOutWave), false);
+  } else {
+    bComplete = false;
+  }
   c.m_hArchive = 0;
   c.m_hOutWave = 0;
   if (bComplete) return kExcerptWritten;
-  platform::DeleteFile(excerpt);
   if (failedPath) *failedPath = excerpt;
   return kExcerptFailed;
 }

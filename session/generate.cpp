@@ -225,12 +225,12 @@ class CTrackRun {
     if (!m_s.m_bKeepStems || m_bStemsFailed) return StepEnd::kDone;
     const std::string stem = m_s.m_strSessionPrefix + StemFileName(track);
     platform::ClearFileFailure();
-    const int copied = theMixer.CopyWaveFile(file, stem);
+    const int copied = theMixer.CopyWaveFile(file, stem, CTrackMixer::CopyTarget::kFinishedFile);
     if (Cancelled(copied)) return StepEnd::kCancelled;
     const platform::FileFailure failure = platform::LastFileFailure();
     if (copied == CTrackMixer::kCopyOk && failure.nError == 0) return StepEnd::kDone;
     m_bStemsFailed = true;
-    Delete(stem);
+    m_s.m_bStemsFailed = true;
     std::string text = "Can't keep the stem: " + stem + "\n";
     text += failure.nError != 0 ? platform::ErrorText(failure.nError) + "."
                                 : "The copy failed with code " + std::to_string(copied) + ".";
@@ -318,13 +318,6 @@ bool HasContent(const std::string& path) {
   return size > 0;
 }
 
-bool IsReadableFile(const std::string& path) {
-  platform::FileHandle h = platform::OpenExisting(path);
-  if (!platform::IsOpen(h)) return false;
-  platform::CloseFile(h);
-  return true;
-}
-
 // Range of the generation progress bar: 5, + 8 for Hand "F", + 6 for Rhythm with "D", + 3 each
 // for "B" in Rhythm and "S" and "V" in Harmony: one step for each render and mix of a track, so
 // the bar reaches its end with the last mix.
@@ -399,12 +392,18 @@ int Generate(CSession& s) {
     return FailOnPiece(s, "the session log could not be written", s.m_strSessionPrefix + "log.txt");
   }
 
+  s.m_bStemsFailed = false;
   CTrackRun run(s);
   const StepEnd end = run.Run();
   if (end == StepEnd::kCancelled) return kGenerateStopped;
 
   const std::string piece = s.m_strArchiveFolder + s.m_strSessionName + "Mix.wav";
-  if (end == StepEnd::kFailed || !IsReadableFile(piece)) return FailOnPiece(s, run.m_strFailedStep, piece);
+  if (end == StepEnd::kFailed) return FailOnPiece(s, run.m_strFailedStep, piece);
+  // The files must be there as written: a folder removed or a file cut during the run is
+  // no piece.
+  platform::ClearFileFailure();
+  const std::string damage = CheckPieceFiles(s.m_strSessionPrefix);
+  if (!damage.empty()) return FailOnPiece(s, damage, piece);
   board.ShowControl(view::kGenerationProgress, false);
   board.StopAnimation(view::Panel::Generation);
   s.m_nPlaybackState = kStateIdle;

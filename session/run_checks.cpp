@@ -1,6 +1,7 @@
 #include "session/run_checks.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -32,7 +33,8 @@ void ShowNotEnough(unsigned long long freeMb, unsigned long long needMb, const s
 // false (after the message) when folder reports fewer free megabytes than needMb.
 bool Room(CSession& s, const std::string& folder, unsigned long long needMb) {
   unsigned long long freeMb = 0;
-  if (!s.m_diskFree || !s.m_diskFree(folder, freeMb) || freeMb == 0) return true;
+  // Only a failed query lets the run go on unchecked; 0 MB free is no room.
+  if (!s.m_diskFree || !s.m_diskFree(folder, freeMb)) return true;
   if (freeMb >= needMb) return true;
   ShowNotEnough(freeMb, needMb, folder);
   return false;
@@ -47,18 +49,29 @@ long long TrackFileBytes(const COptionSet& options) {
   return wave::kHeaderBytes + wave::DataSize(nBars, tempo, static_cast<double>(30000 / tempo));
 }
 
-DiskNeed DiskNeedFor(const COptionSet& options) {
+int StemCount(const COptionSet& options) {
+  int stems = 1;  // the melody
+  if (options.Hand() == "F") stems += 3;  // figures, low notes, chords
+  if (options.Rhythm().find('D') != std::string::npos) stems += 2;  // drums, rhythm figures
+  if (options.Rhythm().find('B') != std::string::npos) ++stems;
+  if (options.Harmony().find('S') != std::string::npos) ++stems;
+  if (options.Harmony().find('V') != std::string::npos) ++stems;
+  return stems;
+}
+
+DiskNeed DiskNeedFor(const COptionSet& options, bool bKeepStems) {
   const long long track = TrackFileBytes(options);
   // Every track but the piano's renders into two voice files before it is mixed.
   const bool bTwoVoiceTracks = options.Hand() == "F" || !options.Rhythm().empty() || !options.Harmony().empty();
   DiskNeed need;
-  need.sessionMb = CeilMb(3 * track + static_cast<long long>(kLogBytes));
+  const long long stems = bKeepStems ? StemCount(options) * track : 0;
+  need.sessionMb = CeilMb(3 * track + stems + static_cast<long long>(kLogBytes));
   need.tempMb = CeilMb((bTwoVoiceTracks ? 3 : 2) * track);
   return need;
 }
 
 bool EnoughDiskSpace(CSession& s, const std::string& sessionFolder, const std::string& tempFolder) {
-  const DiskNeed need = DiskNeedFor(s.Options());
+  const DiskNeed need = DiskNeedFor(s.Options(), s.m_bKeepStems);
   const std::string& length = s.Options().GenerateLength();
   const unsigned long long floorMb =
       length == "5" ? kNeedMegabytesShort : length == "15" ? kNeedMegabytesLong : 0;
@@ -70,20 +83,21 @@ bool EnoughDiskSpace(CSession& s, const std::string& sessionFolder, const std::s
 
 bool ArchivesIntact(const CSession& s) {
   const CSampleCatalog catalog;
-  const auto archives = catalog.Archives();
-  for (size_t i = 0; i < archives.size(); ++i) {
-    const std::string path = s.m_strDataFolder + "/data" + std::to_string(i) + ".dat";
+  for (const CSampleCatalog::Archive& archive : catalog.Archives()) {
+    // Named as the catalog spells it, whatever case the file has on the disk.
+    const std::string path = s.m_strDataFolder + "/" + archive.fileName;
+    platform::ClearFileFailure();
     platform::FileHandle h = platform::OpenExisting(path);
     if (!platform::IsOpen(h)) {
-      platform::MessageBox("Can't open sample file: " + path + ".\nPlease reinstall the application.",
+      const int error = platform::LastFileFailure().nError;
+      platform::MessageBox("Can't open sample file: " + path + " (" + platform::ErrorText(error ? error : ENOENT) +
+                               ").\nPlease reinstall the application.",
                            "Vorsk - File Open Error", platform::MbIcon::Error);
       return false;
     }
     const long long size = platform::FileSize(h);
     platform::CloseFile(h);
-    // The spare group has no archive of its own: data4.dat only has to exist.
-    if (archives[i].group == &catalog.m_spareGroup) continue;
-    const long long expected = archives[i].group->TotalSize();
+    const long long expected = archive.group->TotalSize();
     if (size != expected) {
       platform::MessageBox("Damaged sample file: " + path + " (" + std::to_string(size) +
                                " bytes, expected " + std::to_string(expected) +

@@ -18,22 +18,26 @@ inline constexpr unsigned long long kNeedMegabytesLong = 486;
 long long TrackFileBytes(const COptionSet& options);
 
 // What a run writes at its peak, in whole MB rounded up: into the session folder the piece,
-// the piano track and the mixer's scratch file; into the temporary folder the voice files of
-// the largest track (two voices and their mix, or the piano's two voices alone).
+// the piano track and the mixer's scratch file, and with bKeepStems one track file for each
+// stem the options make; into the temporary folder the voice files of the largest track (two
+// voices and their mix, or the piano's two voices alone).
 struct DiskNeed {
   unsigned long long sessionMb = 0;
   unsigned long long tempMb = 0;
 };
-DiskNeed DiskNeedFor(const COptionSet& options);
+DiskNeed DiskNeedFor(const COptionSet& options, bool bKeepStems = false);
 
 // Checks the session folder and the temporary folder (one check of their sum when both lie on
-// one file system). A failed query, or one that reports 0 MB, lets the run go on. Message:
+// one file system). A failed query lets the run go on; one that reports less than the need,
+// 0 MB included, refuses it. Message:
 // "Not enough space on disk.\nFree: %d MB\nNeed: %d MB" and the folder, title
 // "Vorsk - Not enough space on disk".
 bool EnoughDiskSpace(CSession& session, const std::string& sessionFolder, const std::string& tempFolder);
 
-// Opens data0.dat .. data4.dat of the session's data folder and compares each archive's size with its
-// catalog group's total. The first missing or damaged file gives "Can't open sample file: %s.\n
-// Please reinstall the application." (or "Damaged sample file: ..." with its sizes), title
-// "Vorsk - File Open Error".
+// Opens the archives of the session's data folder as the catalog names them
+// (CSampleCatalog::Archives: Data0.dat .. Data3.dat, data4.dat) and compares each one's size
+// with its catalog group's total. The first missing or damaged file gives "Can't open sample
+// file: <path> (<cause>).\nPlease reinstall the application." (or "Damaged sample file: ..."
+// with its sizes), title "Vorsk - File Open Error". A pipe or device in an archive's place is
+// refused without being read.
 bool ArchivesIntact(const CSession& session);

@@ -4,6 +4,7 @@
 
 #include "platform/file_io.h"
 #include "platform/message_box.h"
+#include "render/wave_format.h"
 #include "session/session_runs.h"
 #include "session/session_state.h"
 #include "session/stems.h"
@@ -73,4 +74,28 @@ int SaveSession(CSession& session) {
   platform::MessageBox(summary, kSaveCaption, platform::MbIcon::Information);
   board.ShowControl(view::kSaveIndicator, false);
   return 0;
+}
+
+std::string CheckPieceFiles(const std::string& sessionPrefix) {
+  const std::string log = sessionPrefix + "log.txt";
+  platform::FileHandle h = platform::OpenExisting(log);
+  const long long logSize = platform::FileSize(h);
+  platform::CloseFile(h);
+  if (logSize <= 0) return log + (logSize < 0 ? " is missing" : " is empty");
+  for (const char* track : {"Piano.wav", "Mix.wav"}) {
+    const std::string path = sessionPrefix + track;
+    h = platform::OpenExisting(path);
+    if (!platform::IsOpen(h)) return path + " is missing";
+    unsigned char header[wave::kHeaderBytes] = {};
+    const int read = platform::ReadFile(h, header, wave::kHeaderBytes);
+    const long long size = platform::FileSize(h);
+    platform::CloseFile(h);
+    const long long announced =
+        wave::kHeaderBytes + (static_cast<long long>(header[40]) | (header[41] << 8) | (header[42] << 16) |
+                              (static_cast<long long>(header[43]) << 24));
+    if (read < wave::kHeaderBytes || size != announced) {
+      return path + " holds " + std::to_string(size) + " bytes, its header announces " + std::to_string(announced);
+    }
+  }
+  return {};
 }

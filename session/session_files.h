@@ -22,5 +22,11 @@ class CSession;
 int DeleteSessionFiles(CSession& session);
 int SaveSession(CSession& session);
 
+// Whether the piece of a finished run is there as it was written: the log not empty, and
+// "Piano.wav" and "Mix.wav" each exactly as long as their headers announce (44 bytes + data).
+// "" when they are; otherwise what is wrong, naming the file ("... is missing", "... holds N
+// bytes, its header announces M").
+std::string CheckPieceFiles(const std::string& sessionPrefix);
+
 // The summary text of a whole-session save.
 std::string WholeSessionSummary(const std::string& folder, const std::string& sessionName);

@@ -6,6 +6,8 @@
 #include <set>
 #include <system_error>
 
+#include "platform/file_io.h"
+#include "platform/system_paths.h"
 #include "session/session_runs.h"
 
 namespace {
@@ -79,6 +81,11 @@ SessionListResult ListSessions(const std::string& folder, std::vector<ArchivedSe
       session.bPiano = true;
     } else if (rest == kRunMarkerName) {
       session.bInProgress = true;
+      platform::FileHandle marker = platform::OpenExisting(entries->path().string());
+      char pid[32] = {};
+      platform::ReadFile(marker, pid, sizeof pid - 1);
+      platform::CloseFile(marker);
+      session.bRunGone = !platform::ProcessAlive(platform::ParsePid(pid));
     } else if (StartsWith(rest, "Stem_") && EndsWith(rest, ".wav")) {
       ++session.nStems;
     } else if (const std::string number = ExcerptNumber(rest); !number.empty()) {

@@ -14,6 +14,7 @@ struct ArchivedSession {
   std::string strName;           // "261208_151453_"
   bool bLog = false, bMix = false, bPiano = false;
   bool bInProgress = false;      // a run is making it (or was killed making it)
+  bool bRunGone = false;         // ... and its marker names no live process: it was killed
   int nExcerpts = 0;             // phrases saved as excerpts (distinct NN of Mix_NN / Piano_NN)
   int nStems = 0;
   long long nMixBytes = 0;       // size of Mix.wav

@@ -1,5 +1,6 @@
 #include "session/session_runs.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,12 +31,22 @@ int CreateExclusive(const std::string& path, const std::string& content) {
   return 1;
 }
 
+// The process a marker names; 0 when it is malformed (empty, not a number, out of range).
 long ReadPid(const std::string& path) {
   platform::FileHandle h = platform::OpenExisting(path);
   char text[32] = {};
   platform::ReadFile(h, text, sizeof text - 1);
   platform::CloseFile(h);
-  return std::strtol(text, nullptr, 10);
+  return platform::ParsePid(text);
+}
+
+// A malformed marker is swept only once it is this old: a live run's marker is empty for the
+// moment between its creation and its write.
+constexpr std::time_t kMalformedMarkerSeconds = 60;
+
+bool OlderThan(const std::string& path, std::time_t seconds) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && st.st_mtime + seconds < platform::Now();
 }
 
 }  // namespace
@@ -68,11 +79,14 @@ int RemoveAbandonedSessions(const std::string& folder) {
   for (const std::string& marker : platform::ListFolder(folder, "")) {
     if (!EndsWith(marker, kRunMarkerName) || marker.size() == std::string(kRunMarkerName).size())
       continue;
-    if (platform::ProcessAlive(ReadPid(folder + marker))) continue;
+    const long pid = ReadPid(folder + marker);
+    if (pid != 0 ? platform::ProcessAlive(pid) : !OlderThan(folder + marker, kMalformedMarkerSeconds)) continue;
     const std::string session = marker.substr(0, marker.size() - std::string(kRunMarkerName).size());
     for (const std::string& name : platform::ListFolder(folder, session)) {
       if (name != marker) platform::DeleteFile(folder + name);
     }
+    // Fresh files of replacements the run did not finish (".<session>log.txt.XXXXXX").
+    for (const std::string& name : platform::ListFolder(folder, "." + session)) platform::DeleteFile(folder + name);
     platform::DeleteFile(folder + marker);
     ++removed;
   }

@@ -22,6 +22,8 @@ inline constexpr int kMaxClaimSeconds = 60;
 bool ClaimSessionName(const std::string& folder, std::string& name);
 // Removes the in-progress marker of the session with prefix (folder + name).
 void ReleaseSession(const std::string& prefix);
-// Removes every file of each session in folder whose marker names a process that is gone;
-// returns the number of sessions removed.
+// Removes every file of each session in folder (and the unfinished fresh files of its
+// replacements, ".<session>...") whose marker names a process that is gone, or
+// whose marker is malformed (empty, not a process id) and older than a minute; returns the
+// number of sessions removed.
 int RemoveAbandonedSessions(const std::string& folder);

@@ -215,17 +215,23 @@ int CTrackMixer::RestorePass(const std::string& strOut, const std::string& strSc
   return CloseAll() ? kMixOk : kMixShortWrite;
 }
 
-int CTrackMixer::CopyWaveFile(const std::string& strSource, const std::string& strDest) {
+int CTrackMixer::CopyWaveFile(const std::string& strSource, const std::string& strDest,
+                              CopyTarget target) {
   m_hSource = platform::OpenExisting(strSource);
   if (!platform::IsOpen(m_hSource)) return Fail(kCopyNoSource);
-  m_hOut = platform::CreateAlways(strDest);
+  m_hOut = target == CopyTarget::kFinishedFile ? platform::CreateReplacement(strDest)
+                                               : platform::CreateAlways(strDest);
   if (!platform::IsOpen(m_hOut)) return Fail(kCopyNoDestination);
   const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kCopyChunkBytes);
   for (;;) {
     platform::PumpOneMessage();
     if (m_bAbort) return Fail(kCopyCancelled);
     const int n = platform::ReadFile(m_hSource, buffer.get(), kCopyChunkBytes);
-    if (n == 0) return CloseAll() ? kCopyOk : kCopyShortWrite;
+    if (n == 0) {
+      const bool bCommitted = platform::CommitFile(m_hOut);  // puts a finished file in place
+      m_hOut = 0;
+      return CloseAll() && bCommitted ? kCopyOk : kCopyShortWrite;
+    }
     if (platform::WriteFile(m_hOut, buffer.get(), n) < n) return Fail(kCopyShortWrite);
   }
 }

@@ -26,10 +26,12 @@
 //   byte there is used when it was read) and exactly n bytes are written, in both passes.
 //   m_bAbort is cleared when pass 1 begins (after the files are open and the block is copied).
 //
-// CopyWaveFile(source, destination): copies in 256 000-byte chunks.
-//   Results: 0 done, 1 source not opened, 2 destination not created, -1 cancelled (the
-//   destination keeps what was written; m_bAbort stays set), 99 a chunk written short or the
-//   destination not stored whole.
+// CopyWaveFile(source, destination, target): copies in 256 000-byte chunks. A working file is
+//   written in place (platform::CreateAlways); a finished file (a stem) is written as a
+//   replacement (platform::CreateReplacement) that appears only when the copy is whole.
+//   Results: 0 done, 1 source not opened, 2 destination not created, -1 cancelled (a working
+//   destination keeps what was written, a finished one does not appear; m_bAbort stays set),
+//   99 a chunk written short or the destination not stored whole.
 //   It only reads m_bAbort, so a copy started with the flag set returns -1 before reading.
 //
 // Handle ownership. The four handle fields hold the files of the running call and are 0
@@ -79,7 +81,9 @@ class CTrackMixer {
 
   int MixTracks(const std::string& strOut, const std::string& strIn1, const std::string& strIn2,
                 const std::string& strScratch);
-  int CopyWaveFile(const std::string& strSource, const std::string& strDest);
+  enum class CopyTarget { kWorkingFile, kFinishedFile };
+  int CopyWaveFile(const std::string& strSource, const std::string& strDest,
+                   CopyTarget target = CopyTarget::kWorkingFile);
 
   unsigned char m_bAbort = 0;        // cancel request set by STOP/EXIT; cleared by MixTracks
   platform::FileHandle m_hOut = 0;   // file being written: scratch, output or copy destination

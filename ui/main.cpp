@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/places.h"
+#include "platform/process_guard.h"
 #include "platform/system_paths.h"
 #include "ui/window_program.h"
 
@@ -59,5 +60,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vorsk: unknown argument '%s'\n%s", argv[i], kUsage);
     return 2;
   }
-  return RunWindow();
+  platform::PrepareProcess();
+  // A throw ends the window with one line; a session it was making keeps its in-progress
+  // marker, so the next run removes its files.
+  return platform::RunGuarded("vorsk", RunWindow);
 }

@@ -105,7 +105,16 @@ void CMainWindow::OnInitDialog() {
   RefreshManual();
   platform::SetTimer(kManualTimerId, kManualPeriodMs);
   if (m_options.PianoInt() != kPianoIntOff) m_options.TogglePianoInt();
-  m_settings.LoadSettings(m_options);
+  // A refused settings file is told once here; it is then neither read nor written.
+  if (m_settings.LoadSettings(m_options) == kSettingsRefused) {
+    const std::string text = "The options file " + m_settings.Path() + " was not read (" +
+                             m_settings.Refusal() + "): default options, not saved at exit.";
+    std::fprintf(stderr, "vorsk: %s\n", text.c_str());
+    SetStatus(text);
+  } else if (m_strTempFolder.empty()) {
+    SetStatus("The private folder " + m_strTempBase + "vorsk-" + std::to_string(::getuid()) +
+              " cannot be used: no preview sounds and animations.");
+  }
   ShowControl(kIntensityStrip, m_options.PianoInt() != kPianoIntOff);
 }
 
@@ -123,7 +132,8 @@ void CMainWindow::OnDestroy() {
   // standard error, not a box in the way of closing.
   platform::ClearFileFailure();
   const bool bFolder = platform::MakeFolders(m_places.strSettingsFolder);
-  if (!bFolder || m_settings.SaveSettings(m_options) != 0) {
+  const int nSaved = bFolder ? m_settings.SaveSettings(m_options) : kSettingsFailed;
+  if (nSaved == kSettingsFailed) {
     const platform::FileFailure failure = platform::LastFileFailure();
     std::fprintf(stderr, "vorsk: the options were not saved in %s%s%s\n", m_settings.Path().c_str(),
                  failure.nError ? ": " : "", failure.nError ? platform::ErrorText(failure.nError).c_str() : "");

@@ -1,6 +1,7 @@
 // vorsk-cli generate as a user runs it: a copy of the program in a scratch program folder with
 // the marker archives beside it, run as a child process.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -260,6 +261,8 @@ TEST(GenerateCli, FromLogRefusesWhatIsNotASessionLog) {
   const std::string damaged = write("damaged_log.txt", std::string(good).replace(good.find("Major"), 5, "Lydian"));
   const std::string wave = write("x_Mix.wav", std::string("RIFF\0\0\0\0WAVE", 12));
   const std::string fine = write("fine_log.txt", good);
+  const std::string pipe = program.dir.File("pipe_log.txt");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
   const struct {
     Lines args;
     int status;
@@ -269,6 +272,7 @@ TEST(GenerateCli, FromLogRefusesWhatIsNotASessionLog) {
       {{"--from-log", wave}, 1, wave + ":1: not a session log"},
       {{"--from-log", program.dir.File("gone_log.txt")}, 1, "cannot read " + program.dir.File("gone_log.txt") + ": No such file"},
       {{"--from-log", program.dir.Path()}, 1, "cannot read " + program.dir.Path() + ": Is a directory"},
+      {{"--from-log", pipe}, 1, "cannot read " + pipe + ": Not a regular file"},  // never waited on
       {{"--from-log", fine, "--tempo", "90"}, 2, "leave out --tempo"},
       {{"--session-id", "3", "--from-log", fine}, 2, "leave out --session-id"},
   };
@@ -287,7 +291,7 @@ TEST(GenerateCli, MissingArchiveFailsWithTheMessage) {
   const auto result = program.Run(kShortPiece);
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("Vorsk - File Open Error: Can't open sample file: " + program.dir.Path() +
-                            "/data4.dat.\nPlease reinstall the application."),
+                            "/data4.dat (No such file or directory).\nPlease reinstall the application."),
             std::string::npos)
       << result.err;
   EXPECT_TRUE(result.out.empty());
@@ -432,6 +436,12 @@ TEST(GenerateCli, OutFoldersThatCannotBeUsedFailWithTheCause) {
 // not kept. A temporary folder too small for the voice files is refused before anything is
 // written (the same failure in the middle of a run is a session test).
 TEST(GenerateCli, UnwritableOutputOrFullTemporaryFolderKeepsNothing) {
+  // Standard output goes to the full device; without it (a container's bare /dev) the open
+  // would fail or, worse, reach a regular file someone made there.
+  struct stat device {};
+  if (::stat("/dev/full", &device) != 0 || !S_ISCHR(device.st_mode)) {
+    GTEST_SKIP() << "/dev/full is not a character device here";
+  }
   ProgramFolder program;
   const std::string out = program.dir.File("out");
   Lines args = kShortPiece;
@@ -476,6 +486,68 @@ TEST(GenerateCli, MidiMatchesThePlanCommandAndStemsAreListed) {
   const std::vector<unsigned char> bytes = fixtures::ReadAll(midi);
   ASSERT_GT(bytes.size(), 14u);
   EXPECT_EQ(bytes, fixtures::ReadAll(planned));
+}
+
+// A MIDI file that cannot be written after the piece is whole: exit 1, the piece kept and
+// listed, no "MIDI:" line, and the older MIDI file by that name untouched.
+TEST(GenerateCli, AMidiFileThatFailsKeepsThePieceAndTheOlderFile) {
+  fixtures::FullDisk disk(false);
+  if (!disk.Reason().empty()) GTEST_SKIP() << disk.Reason();
+  const std::string midi = disk.File("piece.mid");
+  fixtures::WriteAll(midi, {'o', 'l', 'd'});
+  ASSERT_TRUE(disk.Fill());
+  ProgramFolder program;
+  const std::string out = program.dir.File("out");
+  Lines args = kShortPiece;
+  args.insert(args.end(), {"--out", out, "--midi", midi});
+  const ProgramFolder::Result r = program.Run(args);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("cannot write the MIDI file " + midi + ": No space left on device"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("the piece was kept"), std::string::npos) << r.err;
+  const auto fields = Fields(r.out);
+  EXPECT_EQ(fields.count("Mix"), 1u) << r.out;
+  EXPECT_EQ(fields.count("MIDI"), 0u) << r.out;
+  EXPECT_EQ(platform::ListFolder(out, "").size(), 3u);  // log, Piano.wav, Mix.wav
+  EXPECT_EQ(fixtures::ReadAll(midi), (std::vector<unsigned char>{'o', 'l', 'd'}));
+}
+
+// A file-size limit and an address-space limit end a run with one message and exit 1, never
+// with a signal: SIGXFSZ is ignored (the write fails with EFBIG, named like a full disk) and
+// std::bad_alloc is caught at the entry point.
+TEST(GenerateCli, ProcessLimitsBecomeFailuresThatNameTheCause) {
+  ProgramFolder program;
+  const std::string out = program.dir.File("out");
+  program.wrapper = {"prlimit", "--fsize=4096000", "--"};  // a track file needs 5.4 MiB
+  Lines args = kShortPiece;
+  args.insert(args.end(), {"--out", out});
+  const ProgramFolder::Result r = program.Run(args);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty()) << r.out;
+  EXPECT_EQ(platform::ListFolder(out, ""), Lines{});
+  EXPECT_EQ(program.TempFiles(), Lines{});
+
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
+#endif
+  // The MIDI file of a 60-minute plan needs more than what is left once the program is loaded.
+  // The loader alone needs about 24 MB here, so the limit is raised until the program starts.
+  bool bOutOfMemory = false;
+  for (long megabytes = 25; megabytes <= 40 && !bOutOfMemory; ++megabytes) {
+    const std::string err = program.temp.File("err.txt");
+    const std::string command = "prlimit --as=" + std::to_string(megabytes << 20) + " -- " + program.Program() +
+                                " plan --length 60 --hand F --rhythm BD --harmony SV --midi " +
+                                program.dir.File("plan.mid") + " >/dev/null 2>" + err;
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal under " << megabytes << " MB";
+    const std::string text = ReadText(err);
+    if (WEXITSTATUS(status) == 127 || text.find("shared libraries") != std::string::npos) continue;
+    if (WEXITSTATUS(status) == 0) break;  // enough memory from here on
+    EXPECT_EQ(WEXITSTATUS(status), 1) << text;
+    EXPECT_EQ(text, "vorsk-cli: Out of memory\n");
+    bOutOfMemory = true;
+  }
+  if (!bOutOfMemory) GTEST_SKIP() << "no address-space limit both loads the program and starves it here";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // vorsk-cli play (and generate --play) as a user runs it: on a pseudo-terminal with keys typed
 // and the status line read back, and through plain pipes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <poll.h>
 #include <pty.h>
@@ -187,6 +188,11 @@ TEST(ListCli, ShowsEachSessionOldestFirst) {
   MakeSession(dir, 2.0);  // 061122_153000_, no log
   write("061122_160000_running.pid", "1\n");
   write("061122_160000_log.txt", log);
+  const pid_t gone = ::fork();  // a process that is gone for sure: a reaped child
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  write("061122_170000_running.pid", std::to_string(gone) + "\n");
+  write("061122_170000_log.txt", log);
   for (const char* other : {"notes.txt", "0611_Mix.wav", "061122_1500000log.txt"}) write(other, "x");
 
   std::string out;
@@ -196,7 +202,8 @@ TEST(ListCli, ShowsEachSessionOldestFirst) {
             "061121_090000_  2006-11-21 09:00:00       -  ?    ?                     ?  log only\n"
             "061122_150000_  2006-11-22 15:00:00    1:05  F#   pentatonic minor     90  whole, 2 excerpts, 2 stems\n"
             "061122_153000_  2006-11-22 15:30:00    0:02  ?    ?                     ?  whole\n"
-            "061122_160000_  2006-11-22 16:00:00       -  F#   pentatonic minor     90  being made\n");
+            "061122_160000_  2006-11-22 16:00:00       -  F#   pentatonic minor     90  being made\n"
+            "061122_170000_  2006-11-22 17:00:00       -  F#   pentatonic minor     90  unfinished\n");
 
   out.clear();
   EXPECT_EQ(RunPiped("list --out " + dir.File("none"), out), 0);
@@ -213,12 +220,14 @@ TEST(ListCli, ShowsEachSessionOldestFirst) {
 TEST(PlayCli, RefusesWhatItCannotPlay) {
   fixtures::ScratchDir dir;
   fixtures::WriteAll(dir.File("notes_Mix.wav"), {'h', 'i', '\n'});
+  ASSERT_EQ(::mkfifo(dir.File("pipe_Mix.wav").c_str(), 0644), 0);  // refused, never waited on
   const struct {
     std::string args;
     int status;
     std::string says;
   } cases[] = {{"play " + dir.File("gone_Mix.wav"), 1, "Vorsk - Play Session: Can't open the piece: " + dir.File("gone_Mix.wav")},
                {"play " + dir.File("notes_Mix.wav"), 1, "Can't open the piece: " + dir.File("notes_Mix.wav")},
+               {"play " + dir.File("pipe_Mix.wav"), 1, "Can't open the piece: " + dir.File("pipe_Mix.wav")},
                {"play --out " + dir.File("none"), 1, "no *Mix.wav in " + dir.File("none")},
                {"play a.wav b.wav", 2, "at most one piece"},
                {"play --bogus", 2, "unknown flag '--bogus'"},

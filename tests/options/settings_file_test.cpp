@@ -185,37 +185,114 @@ TEST_F(SettingsFileTest, LoadRepeatedLettersToggleOffAgain) {
   EXPECT_EQ(m_view.VisibleOf(kHarmonyCodes), std::set<int>{1068});
 }
 
-TEST_F(SettingsFileTest, LoadPianoIntAnythingButCSwitchesOnAndSavesTheOnCode) {
-  for (const char* stored : {"Yes", "c", "P", "C "}) {
+TEST_F(SettingsFileTest, LoadPianoIntOneToFourLettersSwitchOnAndSaveTheOnCode) {
+  for (const char* stored : {"Yes", "c", "P", "ABCD"}) {
     SCOPED_TRACE(stored);
     Write(std::string("PianoInt=") + stored + "\r\n");
     StartUp();
     EXPECT_EQ(m_options.PianoInt(), kPianoIntOn);
-    ASSERT_EQ(m_settings.SaveSettings(m_options), 0);
+    ASSERT_EQ(m_settings.SaveSettings(m_options), kSettingsOk);
     EXPECT_NE(ReadText(m_settings.Path()).find("PianoInt=P\r\n"), std::string::npos);
   }
-  Write("PianoInt=C\r\n");
-  StartUp();
-  EXPECT_EQ(m_options.PianoInt(), "C");
+  for (const char* stored : {"C", "C ", "12", "ABCDE", ""}) {
+    SCOPED_TRACE(stored);
+    Write(std::string("PianoInt=") + stored + "\r\n");
+    StartUp();
+    EXPECT_EQ(m_options.PianoInt(), "C");
+  }
 }
 
-TEST_F(SettingsFileTest, LoadPassesUnknownCodesOnUnchecked) {
-  Write("Note=H\r\nTempo=90\r\r\nHand=\r\n");
-  StartUp();
-  EXPECT_EQ(m_options.Note(), "H");
-  EXPECT_TRUE(m_view.VisibleOf(kNoteCodes).empty());
-  EXPECT_EQ(m_options.Tempo(), "90\r");
-  EXPECT_TRUE(m_view.VisibleOf(kTempoCodes).empty());
-  EXPECT_EQ(m_options.Hand(), "");
-  EXPECT_TRUE(m_view.VisibleOf(kHandCodes).empty());
+// Each value outside its option's codes takes that option's default on its own; the letter
+// sets keep their toggle rule over their own letters only.
+TEST_F(SettingsFileTest, LoadReplacesCodesOutsideTheListsByTheirDefaults) {
+  struct Case {
+    const char* file;
+    const char* note;
+    const char* scale;
+    const char* tempo;
+    const char* rhythm;
+    const char* harmony;
+    const char* hand;
+  };
+  const Case cases[] = {
+      {"Note=Q\r\nScale=Foo\r\nTempo=75\r\n", "C", "Maj", "60", "D", "", "F"},
+      {"Note=GA\r\nTempo=0\r\nHand=R\r\n", "GA", "Maj", "60", "D", "", "R"},
+      {"Tempo=1\r\nScale=PMin\r\n", "C", "PMin", "60", "D", "", "F"},
+      {"Tempo=90\r\r\nHand=\r\nNote=c\r\n", "C", "Maj", "60", "D", "", "F"},
+      {"Tempo=999999999999999999999\r\nTempo=90\r\n", "C", "Maj", "60", "D", "", "F"},
+      {"Tempo=90\r\nRhythm=B\rDX\r\nHarmony=SQVS\r\n", "C", "Maj", "90", "BD", "V", "F"},
+      {"Rhythm=xyz\r\nHarmony=V\r\n", "C", "Maj", "60", "", "V", "F"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Write(c.file);
+    StartUp();
+    EXPECT_EQ(m_options.Note(), c.note);
+    EXPECT_EQ(m_options.Scale(), c.scale);
+    EXPECT_EQ(m_options.Tempo(), c.tempo);
+    EXPECT_EQ(m_options.Rhythm(), c.rhythm);
+    EXPECT_EQ(m_options.Harmony(), c.harmony);
+    EXPECT_EQ(m_options.Hand(), c.hand);
+    EXPECT_EQ(m_view.VisibleOf(kTempoCodes).size(), 1u);
+    EXPECT_EQ(m_view.VisibleOf(kNoteCodes).size(), 1u);
+  }
 }
 
-TEST_F(SettingsFileTest, LoadRhythmWithLoneCarriageReturnTogglesIt) {
-  Write("Rhythm=B\rD\r\n");
+// A settings file that is not a small regular file is neither read nor written: the defaults
+// stay and the refused file is as it was after the save at exit.
+TEST_F(SettingsFileTest, ASpecialOrHugeFileIsRefusedAndLeftAlone) {
+  const char* const kinds[] = {"pipe", "symlink to /dev/zero", "folder", "100 MB file", "65 KB file"};
+  for (const std::string kind : kinds) {
+    SCOPED_TRACE(kind);
+    fixtures::ScratchDir dir;
+    const std::string path = dir.File(kSettingsFileName);
+    if (kind == "pipe") {
+      ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    } else if (kind == "symlink to /dev/zero") {
+      ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0);
+    } else if (kind == "folder") {
+      ASSERT_TRUE(platform::MakeFolder(path));
+    } else {
+      WriteText(path, "Note=D\r\nTempo=90\r\n");
+      ASSERT_EQ(::truncate(path.c_str(), kind == "100 MB file" ? 100 << 20 : 65 * 1024), 0);
+    }
+    struct stat before {};
+    ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+    CSettingsFile settings(path);
+    m_options.SetDefaults();
+    EXPECT_EQ(settings.LoadSettings(m_options), kSettingsRefused);
+    EXPECT_FALSE(settings.Refusal().empty());
+    EXPECT_EQ(settings.ReadSetting("Note", "none"), "none");
+    EXPECT_EQ(m_options.Note(), "C");
+    EXPECT_EQ(m_options.Tempo(), "60");
+    m_options.SetNote("E");
+    EXPECT_EQ(settings.SaveSettings(m_options), kSettingsRefused);
+    struct stat after {};
+    ASSERT_EQ(::lstat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_EQ(after.st_mtime, before.st_mtime);
+  }
+  // A missing file is not refused: it is made at exit.
+  CSettingsFile missing(m_dir.File("new.INI"));
+  EXPECT_EQ(missing.LoadSettings(m_options), kSettingsOk);
+  EXPECT_EQ(missing.SaveSettings(m_options), kSettingsOk);
+}
+
+// Users who keep Vorsk.INI as a symlink (dotfile tools) keep the link: the file it points to
+// is replaced whole.
+TEST_F(SettingsFileTest, SaveThroughAKeptSymlinkReplacesTheFileItPointsTo) {
+  ASSERT_TRUE(platform::MakeFolder(m_dir.File("dotfiles")));
+  const std::string kept = m_dir.File("dotfiles/Vorsk.INI");
+  WriteText(kept, "Note=E\r\n");
+  ASSERT_EQ(::symlink("dotfiles/Vorsk.INI", m_settings.Path().c_str()), 0);
   StartUp();
-  EXPECT_EQ(m_options.Rhythm(), "B\rD");
-  EXPECT_EQ(m_view.VisibleOf(kRhythmCodes), (std::set<int>{1073, 1074}));
-  EXPECT_EQ(m_view.m_nSounds, 4);
+  EXPECT_EQ(m_options.Note(), "E");
+  ASSERT_EQ(m_settings.SaveSettings(m_options), kSettingsOk);
+  struct stat st {};
+  ASSERT_EQ(::lstat(m_settings.Path().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadText(kept).rfind("Note=E\r\nScale=Maj\r\n", 0), 0u);
 }
 
 TEST_F(SettingsFileTest, SaveWritesTheDefaultsByteForByte) {
@@ -264,8 +341,13 @@ TEST_F(SettingsFileTest, SaveToAnUnwritablePlaceReturnsOneAndWritesNothing) {
   EXPECT_EQ(m_settings.SaveSettings(m_options), 1);
   EXPECT_EQ(platform::ListFolder(m_settings.Path(), ""), Strings{});
 
-  // A full disk: the text cannot be stored.
-  EXPECT_EQ(CSettingsFile("/dev/full").SaveSettings(m_options), 1);
+  // A full disk: the text cannot be stored, and the old file stays as it was.
+  fixtures::FullDisk full(false);
+  if (!full.Reason().empty()) GTEST_SKIP() << full.Reason();
+  WriteText(full.File("Vorsk.INI"), "Note=E\r\n");
+  ASSERT_TRUE(full.Fill());
+  EXPECT_EQ(CSettingsFile(full.File("Vorsk.INI")).SaveSettings(m_options), 1);
+  EXPECT_EQ(ReadText(full.File("Vorsk.INI")), "Note=E\r\n");
 }
 
 TEST_F(SettingsFileTest, SaveIntoReadOnlyFolderReturnsOne) {

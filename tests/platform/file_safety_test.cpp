@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,6 +37,8 @@ TEST(FileSafety, CreateAlwaysReplacesOnlyRegularFilesAndNeverFollowsASymlink) {
       {"symlink to a victim", false, 0, ELOOP},
       {"dangling symlink", false, 0, ELOOP},
       {"folder", false, 0, EISDIR},
+      {"device", false, 0, platform::kNotRegularFile},
+      {"pipe", false, 0, platform::kNotRegularFile},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -53,6 +56,11 @@ TEST(FileSafety, CreateAlwaysReplacesOnlyRegularFilesAndNeverFollowsASymlink) {
       ASSERT_EQ(::symlink(dir.File("nowhere").c_str(), path.c_str()), 0);
     } else if (what == "folder") {
       ASSERT_TRUE(platform::MakeFolder(path));
+    } else if (what == "device") {
+      // The null device's numbers: harmless even if something did write to it.
+      if (::mknod(path.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) continue;  // not root
+    } else if (what == "pipe") {
+      ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
     }
 
     platform::ClearFileFailure();
@@ -68,6 +76,11 @@ TEST(FileSafety, CreateAlwaysReplacesOnlyRegularFilesAndNeverFollowsASymlink) {
       EXPECT_EQ(platform::LastFileFailure().strPath, path);
     }
     EXPECT_EQ(fixtures::ReadAll(victim), std::vector<unsigned char>{'v'});  // never written
+    struct stat st {};
+    if (what == "device" || what == "pipe") {
+      ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & S_IFMT, what == "device" ? S_IFCHR : S_IFIFO);
+    }
     EXPECT_FALSE(platform::FileExists(dir.File("nowhere")));
   }
 }
@@ -76,15 +89,17 @@ TEST(FileSafety, CreateAlwaysReplacesOnlyRegularFilesAndNeverFollowsASymlink) {
 // path and the system's reason; later failures do not overwrite it.
 TEST(FileSafety, FailuresNameTheFileAndTheCause) {
   fixtures::ScratchDir dir;
+  fixtures::FullDisk disk;
+  if (!disk.Ready()) GTEST_SKIP() << disk.Reason();
   platform::ClearFileFailure();
-  FileHandle full = platform::CreateAlways("/dev/full");
+  FileHandle full = platform::CreateAlways(disk.File("Mix.wav"));
   ASSERT_TRUE(platform::IsOpen(full));
   EXPECT_EQ(platform::WriteFile(full, "abcd", 4), 0);
   EXPECT_EQ(platform::OpenExisting(dir.File("missing")), platform::kInvalidHandle);
   EXPECT_FALSE(platform::CloseAndClear(full));
   const platform::FileFailure failure = platform::LastFileFailure();
   EXPECT_EQ(failure.nError, ENOSPC);
-  EXPECT_EQ(failure.strPath, "/dev/full");
+  EXPECT_EQ(failure.strPath, disk.File("Mix.wav"));
   EXPECT_EQ(platform::ErrorText(failure.nError), "No space left on device");
 
   platform::ClearFileFailure();
@@ -136,6 +151,10 @@ TEST(FileSafety, ScratchFoldersArePrivateAndOutliveOnlyTheirProcess) {
   const std::string linked = parent + "vorsk-" + std::to_string(child) + "-link";
   ASSERT_TRUE(platform::MakeFolder(dead));
   fixtures::WriteAll(dead + "/vk00001.tmp", {1});
+  // Names that only begin like a scratch folder's are not scratch folders.
+  const std::string longer = dead + "-extra", shorter = parent + "vorsk-" + std::to_string(child) + "-abc";
+  ASSERT_TRUE(platform::MakeFolder(longer));
+  ASSERT_TRUE(platform::MakeFolder(shorter));
   ASSERT_TRUE(platform::MakeFolder(alive));
   ASSERT_EQ(::symlink(alive.c_str(), linked.c_str()), 0);
 
@@ -149,6 +168,8 @@ TEST(FileSafety, ScratchFoldersArePrivateAndOutliveOnlyTheirProcess) {
   EXPECT_NE(platform::MakeTempFileName(parent), path);
 
   EXPECT_FALSE(platform::FileExists(dead));
+  EXPECT_TRUE(platform::FileExists(longer));
+  EXPECT_TRUE(platform::FileExists(shorter));
   EXPECT_TRUE(platform::FileExists(alive));
   EXPECT_TRUE(platform::FileExists(linked));
 

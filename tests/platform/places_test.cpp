@@ -1,6 +1,7 @@
 #include "platform/places.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <map>
@@ -52,6 +53,7 @@ const MusicCase kMusicCases[] = {
      "XDG_MUSIC_DIR=\"$HOME/A\"\nXDG_MUSIC_DIR=\"$HOME/B\"\nXDG_MUSIC_DIR=\"relative\"\nXDG_MUSIC_DIRS=\"/x\"\n",
      "~/B"},
     {"file under XDG_CONFIG_HOME", {{"XDG_CONFIG_HOME", "~/cfg"}}, nullptr, "~/Elsewhere"},
+    {"a pipe is not read", {}, "<pipe>", "~/Music"},
 };
 
 TEST(Places, UserMusicFolderFollowsEnvironmentThenUserDirsThenMusic) {
@@ -61,7 +63,11 @@ TEST(Places, UserMusicFolderFollowsEnvironmentThenUserDirsThenMusic) {
     env["HOME"] = home.Path();
     ASSERT_TRUE(platform::MakeFolders(home.File(".config")));
     ASSERT_TRUE(platform::MakeFolders(home.File("cfg")));
-    if (c.dirs) WriteText(home.File(".config/user-dirs.dirs"), c.dirs);
+    if (c.dirs && std::string(c.dirs) == "<pipe>") {
+      ASSERT_EQ(::mkfifo(home.File(".config/user-dirs.dirs").c_str(), 0644), 0);
+    } else if (c.dirs) {
+      WriteText(home.File(".config/user-dirs.dirs"), c.dirs);
+    }
     WriteText(home.File("cfg/user-dirs.dirs"), "XDG_MUSIC_DIR=\"$HOME/Elsewhere\"\n");
     EXPECT_EQ(platform::UserMusicFolder(Lookup(env, home.Path())), Expand(c.music, home.Path())) << c.name;
   }

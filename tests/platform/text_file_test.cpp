@@ -60,20 +60,31 @@ TEST(TextFileWrite, FailuresAreReported) {
   EXPECT_FALSE(file.Write("x"));
   EXPECT_TRUE(file.Close());  // nothing open, nothing lost
 
-  // A full disk shows at the latest when the buffered text is stored.
-  ASSERT_TRUE(file.OpenWrite("/dev/full"));
+  // A full disk shows at the latest when the text is stored.
+  fixtures::FullDisk full;
+  if (!full.Ready()) GTEST_SKIP() << full.Reason();
+  ASSERT_TRUE(file.OpenWrite(full.File("Vorsk.INI")));
   const bool written = file.Write("Note=C\n");
   EXPECT_FALSE(file.Close() && written);
+  EXPECT_FALSE(platform::FileExists(full.File("Vorsk.INI")));
 }
 
-TEST(TextFileWrite, DestructorClosesAndStores) {
+// Only Close puts the text in place: an object that goes without it keeps the old file.
+TEST(TextFileWrite, OnlyCloseReplacesTheOldFile) {
   fixtures::ScratchDir dir;
+  WriteBytes(dir.File("a.txt"), "old");
   {
     platform::CTextFile file;
     ASSERT_TRUE(file.OpenWrite(dir.File("a.txt")));
     file.Write("1\n");
   }
+  EXPECT_EQ(ReadBytes(dir.File("a.txt")), "old");
+  platform::CTextFile file;
+  ASSERT_TRUE(file.OpenWrite(dir.File("a.txt")));
+  file.Write("1\n");
+  EXPECT_TRUE(file.Close());
   EXPECT_EQ(ReadBytes(dir.File("a.txt")), "1\r\n");
+  EXPECT_EQ(platform::ListFolder(dir.Path(), "").size(), 1u);  // no fresh file left beside it
 }
 
 TEST(TextFileRead, CrLfBecomesLineFeedAndLoneCrStays) {
@@ -91,6 +102,7 @@ TEST(TextFileRead, WriteThenReadRoundTrips) {
     platform::CTextFile out;
     ASSERT_TRUE(out.OpenWrite(dir.File("r.txt")));
     out.Write("a\rb\nc\n");
+    ASSERT_TRUE(out.Close());
   }
   platform::CTextFile in;
   ASSERT_TRUE(in.OpenRead(dir.File("r.txt")));

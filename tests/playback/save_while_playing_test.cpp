@@ -82,11 +82,15 @@ TEST(Save, CutsThePlayingPhraseTwiceAndPlaysOnFromTheSamePlace) {
   }
 }
 
-TEST(Save, AnExcerptThatCannotBeWrittenIsNamedAndRemoved) {
+// A failed excerpt is named; whatever stood at its name before (an excerpt saved earlier, a
+// symlink someone placed there) is left exactly as it was.
+TEST(Save, AnExcerptThatCannotBeWrittenIsNamedAndTheOldOneKept) {
+  enum class Before { kNothing, kOlderExcerpt, kSymlink };
   const struct {
     const char* broken;  // the excerpt that fails
-    bool bDiskFull;      // its file is on a full disk; otherwise its source is missing
-  } cases[] = {{"Mix", true}, {"Piano", true}, {"Piano", false}};
+    Before before;       // what stands at its name; with kSymlink the write is refused,
+                         // otherwise its source is missing
+  } cases[] = {{"Mix", Before::kSymlink}, {"Piano", Before::kOlderExcerpt}, {"Piano", Before::kNothing}};
   for (const auto& c : cases) {
     Rig rig;
     MakeSession(rig, 60);
@@ -95,16 +99,30 @@ TEST(Save, AnExcerptThatCannotBeWrittenIsNamedAndRemoved) {
     const std::string prefix = rig.session.m_strSessionPrefix;
     const std::string broken = prefix + c.broken + "_03.wav";
     const std::string kept = prefix + (std::string(c.broken) == "Mix" ? "Piano" : "Mix") + "_03.wav";
-    if (c.bDiskFull) {
-      ASSERT_EQ(::symlink("/dev/full", broken.c_str()), 0);  // every write: no space left
+    const std::string victim = prefix + "victim";
+    const std::vector<unsigned char> old{'o', 'l', 'd'};
+    fixtures::WriteAll(victim, old);
+    if (c.before == Before::kSymlink) {
+      ASSERT_EQ(::symlink(victim.c_str(), broken.c_str()), 0);
     } else {
+      if (c.before == Before::kOlderExcerpt) fixtures::WriteAll(broken, old);
       platform::DeleteFile(prefix + c.broken + ".wav");
     }
     EXPECT_EQ(SaveSession(rig.session), 0);
-    EXPECT_EQ(rig.boxes, std::vector<std::string>{"Vorsk - Save Session|Can't write file: " + broken});
+    // The file that failed and why: the symlink refused, or the missing track.
+    const std::string cause = c.before == Before::kSymlink
+                                  ? broken + ": Too many levels of symbolic links."
+                                  : prefix + c.broken + ".wav: No such file or directory.";
+    EXPECT_EQ(rig.boxes, std::vector<std::string>{"Vorsk - Save Session|Can't write file: " + broken + "\n" + cause});
     EXPECT_EQ(rig.icons, std::vector<platform::MbIcon>{platform::MbIcon::Error});
     struct stat info {};
-    EXPECT_NE(::lstat(broken.c_str(), &info), 0) << broken;
+    EXPECT_EQ(::lstat(broken.c_str(), &info) == 0, c.before != Before::kNothing) << broken;
+    if (c.before == Before::kSymlink) {
+      EXPECT_TRUE(S_ISLNK(info.st_mode));
+    } else if (c.before == Before::kOlderExcerpt) {
+      EXPECT_EQ(fixtures::ReadAll(broken), old);
+    }
+    EXPECT_EQ(fixtures::ReadAll(victim), old);
     EXPECT_EQ(fixtures::ReadAll(kept).size(), 44u + 2 * 2822400) << kept;
     EXPECT_FALSE(rig.session.m_bLogUnsaved);  // the log stays with the excerpt that was kept
     EXPECT_EQ(theComposer.m_hArchive, 0);

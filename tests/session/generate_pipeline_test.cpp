@@ -160,11 +160,13 @@ TEST(GeneratePipeline, TooLittleDiskSpaceStopsBeforeAnythingChanges) {
   EXPECT_EQ(rig.boxes.shown[0].text,
             "Not enough space on disk.\nFree: 485 MB\nNeed: 486 MB\nFolder: " + rig.ArchiveFolder());
 
-  // A report of 0 MB lets the run start (as a failed query does: the rig's default).
+  // A report of 0 MB is no room (only a failed query, the rig's default, lets a run start).
   rig.options.SetGenerateLength("1");
   rig.Tracks("R", "", "");
   reported = 0;
-  EXPECT_EQ(rig.Generate(), 0);
+  EXPECT_EQ(rig.Generate(), 1);
+  EXPECT_EQ(rig.boxes.shown.back().text,
+            "Not enough space on disk.\nFree: 0 MB\nNeed: 28 MB\nFolder: " + rig.ArchiveFolder());
 }
 
 TEST(GeneratePipeline, FreeSpaceEqualToTheNeedIsEnough) {
@@ -196,7 +198,7 @@ TEST(GeneratePipeline, MissingData4StopsWithItsPathAndKeepsThePreviousSession) {
   EXPECT_EQ(rig.events, Concat({{"series 3"}, kClearDisplay, {"box Vorsk - File Open Error"}}));
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].text, "Can't open sample file: " + rig.programDir.Path() +
-                                         "/data4.dat.\nPlease reinstall the application.");
+                                         "/data4.dat (No such file or directory).\nPlease reinstall the application.");
   EXPECT_EQ(rig.boxes.shown[0].icon, platform::MbIcon::Error);
   EXPECT_EQ(rig.session.m_strSessionName, old);
   EXPECT_EQ(rig.session.m_strPiecePath, rig.ArchiveFolder() + old + "Mix.wav");
@@ -397,6 +399,40 @@ TEST(GeneratePipeline, MissingPieceAtTheEndIsAFailure) {
   EXPECT_EQ(rig.session.m_strSessionName, "");
   EXPECT_EQ(rig.session.m_strPiecePath, "");
   EXPECT_EQ(rig.session.m_nPlaybackState, kStateIdle);
+}
+
+// Files that go or are cut while the last mix still writes through its open descriptor (the
+// folder removed during a run): the run fails naming the file, and no session is left.
+TEST(GeneratePipeline, PieceFilesGoneOrCutAtTheLastStepAreAFailure) {
+  int lastPump = 0;
+  {
+    Rig rig;
+    rig.Tracks("R", "", "");
+    ASSERT_EQ(rig.Generate([&](int k) { lastPump = k; }), 0);
+  }
+  struct Case {
+    const char* file;
+    long long cutTo;  // -1: removed
+    const char* says;
+  };
+  const Case cases[] = {{"Mix.wav", -1, "Mix.wav\nNo such file or directory."},
+                        {"log.txt", -1, "log.txt\nNo such file or directory."},
+                        {"Piano.wav", 1000, "Piano.wav holds 1000 bytes, its header announces "}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Rig rig;
+    rig.Tracks("R", "", "");
+    EXPECT_EQ(rig.Generate([&](int k) {
+      if (k != lastPump) return;
+      const std::string path = rig.session.m_strSessionPrefix + c.file;
+      if (c.cutTo < 0) ::unlink(path.c_str());
+      else ASSERT_EQ(::truncate(path.c_str(), c.cutTo), 0);
+    }), 1);
+    ASSERT_EQ(rig.boxes.shown.size(), 1u);
+    EXPECT_NE(rig.boxes.shown[0].text.find(rig.SessionNameNow() + c.says), std::string::npos) << rig.boxes.shown[0].text;
+    EXPECT_EQ(rig.session.m_strSessionName, "");
+    EXPECT_EQ(rig.ArchiveFiles(), std::vector<std::string>{});
+  }
 }
 
 // Each of the sustained tracks adds to the piece only: the same session id gives the same plan

@@ -2,13 +2,17 @@
 // (real tmpfs mounts), runs in the same second, runs killed outright; and every wave file it
 // writes read back strictly.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <sndfile.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "session/generate_test_util.h"
 #include "session/session_files.h"
 #include "session/session_runs.h"
@@ -43,20 +47,29 @@ TEST(GenerateSafety, DamagedArchiveStopsBeforeAnythingChangesAndNamesTheFile) {
     int archive;
     long long delta;  // size change; -size gives an empty file
   };
-  for (const Case c : {Case{1, -1000}, Case{2, -CatalogSize(2)}, Case{0, +2}, Case{3, -2}}) {
+  for (const Case c : {Case{1, -1000}, Case{2, -CatalogSize(2)}, Case{0, +2}, Case{3, -2}, Case{4, -2}}) {
     SCOPED_TRACE(c.archive);
     Rig rig;
-    const std::string name = c.archive == 0 ? "Data0.dat" : "Data" + std::to_string(c.archive) + ".dat";
+    const std::string name = CSampleCatalog().Archives()[static_cast<size_t>(c.archive)].fileName;
     ReplaceArchive(rig.programDir.File(name), CatalogSize(c.archive) + c.delta);
     EXPECT_EQ(rig.Generate(), kGenerateStopped);
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
-    const std::string path = rig.programDir.Path() + "/data" + std::to_string(c.archive) + ".dat";
+    const std::string path = rig.programDir.File(name);
     EXPECT_TRUE(Contains(rig.boxes.shown[0].text, "Damaged sample file: " + path + " (")) << rig.boxes.shown[0].text;
     EXPECT_TRUE(Contains(rig.boxes.shown[0].text, "Please reinstall the application.")) << rig.boxes.shown[0].text;
     EXPECT_EQ(rig.boxes.shown[0].caption, "Vorsk - File Open Error");
     EXPECT_EQ(rig.ArchiveFiles(), Strings{});
     EXPECT_EQ(rig.session.m_nPlaybackState, kStateIdle);
   }
+  // A pipe in an archive's place is refused with the cause, without waiting for a writer.
+  Rig rig;
+  const std::string pipe = rig.programDir.File("Data1.dat");
+  ::unlink(pipe.c_str());
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  EXPECT_EQ(rig.Generate(), kGenerateStopped);
+  ASSERT_EQ(rig.boxes.shown.size(), 1u);
+  EXPECT_EQ(rig.boxes.shown[0].text, "Can't open sample file: " + pipe +
+                                         " (Not a regular file).\nPlease reinstall the application.");
 }
 
 // A file system that fills up somewhere in the run, in the session folder or in the temporary
@@ -135,6 +148,16 @@ TEST(GenerateSafety, DiskNeedFollowsLengthTempoAndTracks) {
     EXPECT_EQ(need.sessionMb, c.sessionMb);
     EXPECT_EQ(need.tempMb, c.tempMb);
   }
+  // Stems: one more track file for each track the options make (melody, three of Hand F, two
+  // of Rhythm D, one each for B, S and V).
+  COptionSet options;
+  options.SetDefaults();
+  options.SetGenerateLength("1");
+  EXPECT_EQ(DiskNeedFor(options, true).sessionMb, 50u);  // 3 + 6 files of 5.4 MiB
+  gentest::SetLetters(options, true, "BD");
+  gentest::SetLetters(options, false, "SV");
+  EXPECT_EQ(DiskNeedFor(options, true).sessionMb, 66u);  // 3 + 9 files
+  EXPECT_EQ(DiskNeedFor(options, false).sessionMb, 17u);
 }
 
 TEST(GenerateSafety, DiskCheckAsksBothFoldersAndKeepsTheFloorsOfFiveAndFifteen) {
@@ -146,7 +169,7 @@ TEST(GenerateSafety, DiskCheckAsksBothFoldersAndKeepsTheFloorsOfFiveAndFifteen) 
   };
   // Session and temporary folder share the rig's file system: their needs add up, and "5"
   // and "15" never ask for less than 162 and 486 MB.
-  const Case cases[] = {{"1", 27, false, "Need: 28 MB"}, {"1", 28, true, ""},
+  const Case cases[] = {{"1", 0, false, "Need: 28 MB"}, {"1", 27, false, "Need: 28 MB"}, {"1", 28, true, ""},
                         {"5", 161, false, "Need: 162 MB"}, {"5", 162, true, ""},
                         {"15", 485, false, "Need: 486 MB"}};
   for (const Case& c : cases) {
@@ -202,6 +225,8 @@ TEST(GenerateSafety, RunsInOneSecondGetTheirOwnNames) {
 
 // A run marks its session as in progress with its process id until it ends; what a run killed
 // outright left is removed by the next run, what a live run holds is not.
+// Only a well-formed marker naming a process that is gone, or a malformed one older than a
+// minute, gets its session swept: a live run's marker is empty for a moment.
 TEST(GenerateSafety, NextRunRemovesSessionsOfRunsThatAreGone) {
   Rig rig;
   rig.Tracks("R", "", "");
@@ -209,24 +234,46 @@ TEST(GenerateSafety, NextRunRemovesSessionsOfRunsThatAreGone) {
   if (child == 0) ::_exit(0);
   ::waitpid(child, nullptr, 0);
   ASSERT_TRUE(platform::MakeFolder(rig.ArchiveFolder()));
-  const std::string dead = rig.ArchiveFolder() + "010101_000000_";
-  const std::string live = rig.ArchiveFolder() + "010101_000001_";
-  for (const char* name : {"log.txt", "Piano.wav", "tmp.wav"}) {
-    fixtures::WriteAll(dead + name, {1});
-    fixtures::WriteAll(live + name, {1});
+  struct Marker {
+    std::string text;
+    bool bOld;      // last written two minutes ago
+    bool bRemoved;
+  };
+  const Marker markers[] = {
+      {std::to_string(child) + "\n", false, true},
+      {std::to_string(::getpid()) + "\n", true, false},
+      {"", false, false},
+      {"", true, true},
+      {"abc", false, false},
+      {"99999999999999999999\n", false, false},  // never read as kill(-1, 0)
+      {"99999999999999999999\n", true, true},
+      {"-1\n", true, true},
+  };
+  std::vector<std::string> prefixes;
+  for (size_t i = 0; i < std::size(markers); ++i) {
+    const std::string prefix = rig.ArchiveFolder() + "010101_00000" + std::to_string(i) + "_";
+    for (const char* name : {"log.txt", "Piano.wav", "tmp.wav"}) fixtures::WriteAll(prefix + name, {1});
+    // The fresh file of a log replacement the run did not finish.
+    fixtures::WriteAll(rig.ArchiveFolder() + ".010101_00000" + std::to_string(i) + "_log.txt.AbC123", {1});
+    const std::string& text = markers[i].text;
+    fixtures::WriteAll(prefix + kRunMarkerName, std::vector<unsigned char>(text.begin(), text.end()));
+    if (markers[i].bOld) {
+      const timeval twoMinutesAgo[2] = {{platform::Now() - 120, 0}, {platform::Now() - 120, 0}};
+      ASSERT_EQ(::utimes((prefix + kRunMarkerName).c_str(), twoMinutesAgo), 0);
+    }
   }
-  const std::string deadPid = std::to_string(child) + "\n", livePid = std::to_string(::getpid()) + "\n";
-  fixtures::WriteAll(dead + kRunMarkerName, std::vector<unsigned char>(deadPid.begin(), deadPid.end()));
-  fixtures::WriteAll(live + kRunMarkerName, std::vector<unsigned char>(livePid.begin(), livePid.end()));
 
   std::string markerDuringRun;
   ASSERT_EQ(rig.Generate([&](int k) {
               if (k == 1) markerDuringRun = rig.session.m_strSessionPrefix + kRunMarkerName;
             }),
             kGenerateOk);
+  for (size_t i = 0; i < std::size(markers); ++i) {
+    SCOPED_TRACE(markers[i].text + (markers[i].bOld ? " (old)" : ""));
+    EXPECT_EQ(rig.ArchiveFiles("010101_00000" + std::to_string(i) + "_").size(), markers[i].bRemoved ? 0u : 4u);
+    EXPECT_EQ(rig.ArchiveFiles(".010101_00000" + std::to_string(i) + "_").size(), markers[i].bRemoved ? 0u : 1u);
+  }
   ASSERT_FALSE(markerDuringRun.empty());
-  EXPECT_EQ(rig.ArchiveFiles("010101_000000_"), Strings{});
-  EXPECT_EQ(rig.ArchiveFiles("010101_000001_").size(), 4u);
   EXPECT_FALSE(platform::FileExists(markerDuringRun));  // the finished run's marker is gone
   EXPECT_EQ(rig.ArchiveFiles(rig.session.m_strSessionName),
             (Strings{rig.session.m_strSessionName + "Mix.wav", rig.session.m_strSessionName + "Piano.wav",

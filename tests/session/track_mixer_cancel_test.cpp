@@ -94,12 +94,14 @@ TEST_F(MixTracksCancelTest, FlagSetBeforehandIsClearedAndTheMixCompletes) {
 TEST_F(MixTracksCancelTest, FlagIsClearedOnlyWhenTheFirstPassBegins) {
   const std::string shortFile = dir.File("short.wav");
   fixtures::WriteAll(shortFile, std::vector<unsigned char>(103, 1));
+  fixtures::FullDisk full;
+  if (!full.Ready()) GTEST_SKIP() << full.Reason();
   const struct {
     std::string in1, in2, scratch;
     int result;
   } failures[] = {{dir.File("none.wav"), in2, tmp, 1}, {in1, dir.File("none.wav"), tmp, 2},
                   {in1, in2, missing, 3},               {shortFile, in2, tmp, 4},
-                  {in1, shortFile, tmp, 5},             {in1, in2, "/dev/full", 6}};
+                  {in1, shortFile, tmp, 5},             {in1, in2, full.File("tmp.wav"), 6}};
   for (const auto& f : failures) {
     theMixer.m_bAbort = 1;
     EXPECT_EQ(theMixer.MixTracks(out, f.in1, f.in2, f.scratch), f.result);
@@ -149,8 +151,10 @@ TEST_F(MixTracksCancelTest, FailuresBeforeTheSecondPassLeaveTheOutput) {
   fixtures::WriteAll(shortFile, std::vector<unsigned char>(103, 1));
   EXPECT_EQ(theMixer.MixTracks(out, shortFile, in2, tmp), 4);
   EXPECT_EQ(theMixer.MixTracks(out, in1, shortFile, tmp), 5);
-  // /dev/full opens for writing and fails every write.
-  EXPECT_EQ(theMixer.MixTracks(out, in1, in2, "/dev/full"), 6);
+  // A full disk takes the new scratch file and fails every write to it.
+  fixtures::FullDisk full;
+  if (!full.Ready()) GTEST_SKIP() << full.Reason();
+  EXPECT_EQ(theMixer.MixTracks(out, in1, in2, full.File("tmp.wav")), 6);
   EXPECT_TRUE(OutUntouched());
 }
 
@@ -169,7 +173,9 @@ TEST_F(MixTracksCancelTest, ScratchLostDuringTheFirstPass) {
 
 TEST_F(MixTracksCancelTest, OutputFailures) {
   EXPECT_EQ(theMixer.MixTracks(missing, in1, in2, tmp), 10);
-  EXPECT_EQ(theMixer.MixTracks("/dev/full", in1, in2, tmp), 12);
+  fixtures::FullDisk full;
+  if (!full.Ready()) GTEST_SKIP() << full.Reason();
+  EXPECT_EQ(theMixer.MixTracks(full.File("Mix.wav"), in1, in2, tmp), 12);
   // Silent inputs whose copy to the output fails.
   WriteWave(in1, 1, std::vector<int>(10, 0));
   WriteWave(in2, 2, std::vector<int>(10, 0));

@@ -59,6 +59,25 @@ TmpfsMount::~TmpfsMount() {
   if (m_bMounted) ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
+FullDisk::FullDisk(bool bFillNow) : m_folder(m_dir.File("full")), m_mount(m_folder, 64) {
+  if (bFillNow) Fill();
+}
+
+bool FullDisk::Fill() {
+  if (!m_mount.Mounted()) return false;
+  const int fd = ::open(File("filler").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+  if (fd < 0) return false;
+  const std::vector<char> block(4096, 'f');
+  while (::write(fd, block.data(), block.size()) > 0) {
+  }
+  // Whatever is left over after the last whole block goes too.
+  while (::write(fd, block.data(), 1) > 0) {
+  }
+  m_bReady = errno == ENOSPC;
+  ::close(fd);
+  return m_bReady;
+}
+
 int RunAsNobody(const std::function<int()>& body) {
   std::fflush(nullptr);
   const pid_t pid = ::fork();

@@ -44,6 +44,25 @@ class TmpfsMount {
   bool m_bMounted = false;
 };
 
+// A small tmpfs in a scratch folder filled to its last byte: new files can still be created in
+// it, and every write to them fails with ENOSPC, as on a real full disk. With bFillNow false it
+// is filled by Fill(), so that files can be put there first. Ready() is false when this
+// process may not mount (Reason() says why, for GTEST_SKIP) or the filling failed.
+class FullDisk {
+ public:
+  explicit FullDisk(bool bFillNow = true);
+  bool Fill();
+  bool Ready() const { return m_bReady; }
+  const std::string& Reason() const { return m_mount.Reason(); }
+  std::string File(const std::string& name) const { return m_folder + "/" + name; }
+
+ private:
+  ScratchDir m_dir;
+  std::string m_folder;
+  TmpfsMount m_mount;
+  bool m_bReady = false;
+};
+
 // Runs body in a child process as user nobody (group nogroup, no supplementary groups), so
 // that permissions bind even when the tests run as root, and returns its exit status (body's
 // result). -1 when the child could not switch users or did not exit normally.

@@ -285,6 +285,31 @@ TEST(MainWindowLifecycle, SettingsSurviveARestart) {
   EXPECT_TRUE(Shown(rig, ui::kIntensityStrip));
 }
 
+// What the window cannot use it says once in the status line: a settings file it refuses
+// (which it then leaves as it is at exit) and a private folder it may not use.
+TEST(MainWindowLifecycle, ARefusedSettingsFileOrPrivateFolderIsToldInTheStatusLine) {
+  {
+    fixtures::ScratchDir program;
+    ASSERT_EQ(::mkfifo(program.File("Vorsk.INI").c_str(), 0644), 0);
+    Rig rig(false, program.Path());
+    rig.Init();
+    EXPECT_NE(rig.window.StatusText().find("Vorsk.INI was not read (Not a regular file)"), std::string::npos)
+        << rig.window.StatusText();
+    EXPECT_EQ(rig.window.Options().Tempo(), "60");
+    rig.window.OnDestroy();
+    struct stat st {};
+    ASSERT_EQ(::lstat(program.File("Vorsk.INI").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  }
+  Rig rig(false);
+  const std::string folder = rig.temp.Path() + "/vorsk-" + std::to_string(::getuid());
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);  // open to others: refused
+  rig.Init();
+  EXPECT_NE(rig.window.StatusText().find("no preview sounds and animations"), std::string::npos)
+      << rig.window.StatusText();
+}
+
 // An installed copy: help from the data folder, pieces into the music folder, the settings
 // into a configuration folder that is made with its parents on the way out.
 TEST(MainWindowLifecycle, InstalledCopyKeepsToItsPlaces) {
