@@ -36,10 +36,10 @@ std::vector<ButtonGroup> MakeGroups() {
   g.push_back(scale);
 
   g.push_back(Pair(Group::kHarmony, "SOUND PLUS", "each on / off", 260,
-                   "Extra layers of strings and voices, noted in the session log; each on or off.",
+                   "Extra layers: a string ensemble and a choir hold the chords; each on or off.",
                    Cap(369, 160, 260, "STRINGS", "G"), Cap(370, 250, 260, "VOICES", "V")));
   g.push_back(Pair(Group::kRhythm, "RHYTHM", "each on / off", 320,
-                   "Rhythm section: bass and drums, each on or off.",
+                   "Rhythm section: a bass on the chord roots and a drum loop; each on or off.",
                    Cap(367, 160, 320, "BASS", "B"), Cap(368, 250, 320, "DRUMS", "D")));
   g.push_back(Pair(Group::kPlayMode, "PLAY MODE", "choose one", 380,
                    "Close or open play: which rhythm and melody contours the phrases draw from.",
