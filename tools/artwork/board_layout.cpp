@@ -75,7 +75,7 @@ std::vector<ButtonGroup> MakeGroups() {
                      "Play, pause and stop the piece; SAVE keeps it (while playing: the current phrase); EXIT quits.", {}};
   player.buttons = {Cap(301, 665, 420, "PLAY", "Y", kGreen), Cap(366, 755, 420, "PAUSE", "U", kAmber),
                     Cap(302, 845, 420, "STOP", "T", kRed), Cap(282, 710, 510, "SAVE", "S", kBlue),
-                    {0, {800, 510, 76, 56}, "EXIT", ButtonShape::kCap, kRed, "X"}};
+                    {0, {800, 510, 76, 50}, "EXIT", ButtonShape::kCap, kRed, "X"}};
   player.buttons[0].icon = ButtonIcon::kPlay;
   player.buttons[1].icon = ButtonIcon::kPause;
   player.buttons[2].icon = ButtonIcon::kStop;

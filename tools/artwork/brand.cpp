@@ -59,7 +59,7 @@ Surface MakeSplash() {
   cairo_stroke(cr);
   PaintEmblem(cr, {190, 34, 100, 100});
   DrawText(cr, "VORSK", {40, 134, 400, 68}, Text(54, kSilk, true));
-  DrawText(cr, "music generator", {40, 200, 400, 26}, Text(18, kSilkDim, false));
+  DrawText(cr, "music generator", {40, 196, 400, 34}, Text(18, kSilkDim, false));
   PaintStave(cr, {60, 240, 360, 24});
   DrawText(cr, "Version 2.1.0", {40, 276, 200, 22}, [] { auto t = Text(14, kSilk, true); t.align = Align::kLeft; return t; }());
   DrawText(cr, "starting\u2026", {240, 276, 200, 22}, [] { auto t = Text(14, kSilkDim, false); t.align = Align::kRight; return t; }());

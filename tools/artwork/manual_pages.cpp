@@ -38,7 +38,7 @@ const std::vector<Series>& AllSeries() {
            {561, "Scale", "MAJOR sounds\nbright, MINOR\nsounds dark.", P::kNote},
            {562, "Pentatonic", "Five-note scales:\nno wrong notes,\nan open sound.", P::kNote},
            {563, "Rhythm", "BASS adds a bass\nline, DRUMS a loop;\neach on or off.", P::kDrum},
-           {564, "Sound plus", "STRINGS and VOICES\nadd a string\nensemble and a choir.", P::kWave},
+           {564, "Sound plus", "STRINGS adds an\nensemble, VOICES\na choir.", P::kWave},
            {565, "Play mode", "CLOSE and OPEN\ngive the melody\nother shapes.", P::kWave},
            {566, "Force pitch", "FREE plays every\nsecond bar of a\nphrase backwards.", P::kArrows},
            {567, "Complexity", "SIMPLE melodies\nsing; COMPLEX ones\nwander more.", P::kGear},
