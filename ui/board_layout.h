@@ -72,6 +72,9 @@ std::span<const HitRow> HitRows();
 
 // Keys that are not letters or digits.
 enum class Key { Other, PageUp, PageDown, Left, Right, Up, Down, F1, Escape, Return };
+// The top-left corner of the hit rectangle of the row with this action (and this option code,
+// when given): where a key that presses that button clicks. false when there is no such row.
+bool ButtonPoint(HitAction action, const char* code, int& x, int& y);
 // The point a letter (either case) or a digit clicks, or false when the key has no click.
 bool KeyClickPoint(char key, int& x, int& y);
 

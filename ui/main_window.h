@@ -12,7 +12,9 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,6 +49,8 @@ class IWindowHost {
 // How the dialog ended: EXIT gives 1, the close button and Esc 2.
 inline constexpr int kResultExit = 1;
 inline constexpr int kResultCancel = 2;
+// The status line while a piece plays without a sound device.
+inline constexpr const char* kSilentOutputStatus = "No sound output: playing silently";
 // The splash stays at least this long from the start of the initialisation.
 inline constexpr long long kSplashMs = 3000;
 
@@ -106,6 +110,9 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
   const std::string& TempFolder() const { return m_strTempFolder; }
   const std::string& SettingsPath() const { return m_settings.Path(); }
   const std::string& HelpUrl() const { return m_strHelpUrl; }
+  // Asked when a piece starts or resumes: true when the sound goes nowhere (no audio device),
+  // which the status line then says.
+  void SetSilentOutputCheck(std::function<bool()> check) { m_silentOutput = std::move(check); }
   // Start-up and shutdown steps are appended here when set.
   void SetTrace(std::vector<std::string>* trace) { m_pTrace = trace; }
 
@@ -133,6 +140,11 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
  private:
   void Trace(const std::string& step);
   void RunHitAction(const HitRow& row);
+  // A click that the state gate stopped: the status line says why, when it hit a gated button.
+  void SayWhyIgnored(std::span<const HitRow> gated, int x, int y);
+  void SayPlaying();
+  // A simulated click on the top-left corner of that button's hit rectangle.
+  void ClickButton(HitAction action, const char* code);
   void GenerateSequence(const char* length, int indicator);
   void OpenSchematic();
   void CloseSchematic();
@@ -161,6 +173,7 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
   bool m_bEnded = false;
   int m_nResult = 0;
   std::vector<std::string>* m_pTrace = nullptr;
+  std::function<bool()> m_silentOutput;
 };
 
 }  // namespace ui

@@ -32,6 +32,7 @@ int RunWindowProgram(const platform::Places& places, const BeforeRun& beforeRun)
     } else {
       CMainWindow window(board, places, platform::TempFolder());
       board.Attach(&window);
+      window.SetSilentOutputCheck([&backend] { return backend.IsSilent(); });
       platform::SetMessageBoxes(&board);
       platform::SetMessagePump(&board);
       window.OnInitDialog();
