@@ -17,6 +17,7 @@ inline constexpr int kIconBitmap = 208;
 inline constexpr int kAboutBitmap = 207;
 inline constexpr const char* kWindowTitle = "Vorsk 2.1.0";
 inline constexpr const char* kAboutText = "Vorsk Version 2.1.0";
+inline constexpr const char* kAboutCaption = "About Vorsk";
 
 // Controls that the window handles by id beyond the view's list.
 inline constexpr int kGenerate5Indicator = 1047;

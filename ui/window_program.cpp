@@ -39,6 +39,7 @@ int RunWindowProgram(const platform::Places& places, const BeforeRun& beforeRun)
       if (beforeRun) beforeRun(board, window);
       board.Run();
       window.OnDestroy();
+      board.Hide();
       platform::SetMessagePump(nullptr);
       platform::SetMessageBoxes(nullptr);
       board.Attach(nullptr);
