@@ -18,6 +18,7 @@ inline constexpr int kAboutBitmap = 207;
 inline constexpr const char* kWindowTitle = "Vorsk 2.1.0";
 inline constexpr const char* kAboutText = "Vorsk Version 2.1.0";
 inline constexpr const char* kAboutCaption = "About Vorsk";
+inline constexpr const char* kHelpCaption = "Vorsk - Help";
 
 // Controls that the window handles by id beyond the view's list.
 inline constexpr int kGenerate5Indicator = 1047;

@@ -8,6 +8,7 @@
 
 #include "platform/file_io.h"
 #include "platform/mci.h"
+#include "platform/message_box.h"
 #include "platform/timer_service.h"
 #include "playback/note_preview.h"
 #include "resources/resource_table.h"
@@ -396,7 +397,14 @@ void CMainWindow::EndDialog(int result) {
   m_nResult = result;
 }
 
-void CMainWindow::OnHelp() { m_host.OpenUrl(m_strHelpUrl); }
+void CMainWindow::OnHelp() {
+  m_host.OpenUrl(m_strHelpUrl, [this, alive = std::weak_ptr<int>(m_alive)] {
+    if (alive.expired()) return;
+    platform::MessageBox("No web browser opened the help page. Open this file in a browser to read it:\n" +
+                             m_places.HelpPage(),
+                         kHelpCaption, platform::MbIcon::Information);
+  });
+}
 
 void CMainWindow::SetStatus(const std::string& text) {
   if (text == m_strStatus) return;

@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -42,7 +43,8 @@ class IWindowHost {
   virtual void SetIcon(int bitmap) = 0;
   virtual void SetBackground(int bitmap) = 0;  // drawn at its size; the window takes that size
   virtual void RepaintNow() = 0;               // paint the board at once
-  virtual void OpenUrl(const std::string& url) = 0;
+  // Opens url in the user's browser; onFailure runs later, on the UI thread, when none opened.
+  virtual void OpenUrl(const std::string& url, std::function<void()> onFailure) = 0;
   virtual void ShowAbout() = 0;  // modal
 };
 
@@ -174,6 +176,8 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
   int m_nResult = 0;
   std::vector<std::string>* m_pTrace = nullptr;
   std::function<bool()> m_silentOutput;
+  // Callbacks that may outlive the window (the browser's) hold this weakly.
+  std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 }  // namespace ui

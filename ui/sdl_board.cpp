@@ -8,6 +8,7 @@
 
 #include "platform/ui_queue.h"
 #include "resources/resource_table.h"
+#include "ui/url_opener.h"
 
 namespace ui {
 namespace {
@@ -385,7 +386,10 @@ void CSdlBoard::Hide() {
   if (m_pMain) SDL_HideWindow(m_pMain);
 }
 
-void CSdlBoard::OpenUrl(const std::string& url) { SDL_OpenURL(url.c_str()); }
+// SDL_OpenURL says it succeeded even when nothing opened; the opener's exit status tells.
+void CSdlBoard::OpenUrl(const std::string& url, std::function<void()> onFailure) {
+  OpenUrlInBackground(url, std::move(onFailure));
+}
 
 bool CSdlBoard::DispatchToBox(const SDL_Event& event, CBoxView& box) {
   switch (event.type) {

@@ -65,7 +65,7 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   void SetIcon(int bitmap) override;
   void SetBackground(int bitmap) override;
   void RepaintNow() override;
-  void OpenUrl(const std::string& url) override;
+  void OpenUrl(const std::string& url, std::function<void()> onFailure) override;
   void ShowAbout() override;
   // IMessageBoxes
   int Show(const std::string& text, const std::string& caption, platform::MbIcon icon,

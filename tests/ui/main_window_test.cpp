@@ -72,6 +72,11 @@ TEST(MainWindowClicks, OnlyTransportHelpManualAndViewActWhileNotIdle) {
   EXPECT_EQ(rig.host.urls[0], "file://" + rig.folder + "/help/vorsk.html#context-20");
   rig.window.OnKeyDown(Key::F1);
   EXPECT_EQ(rig.host.urls.size(), 2u);
+  rig.host.urlFailures[1]();  // no browser opened the page: a box names its file
+  ASSERT_EQ(rig.boxes.shown.size(), 1u);
+  EXPECT_EQ(rig.boxes.shown[0].rfind("Vorsk - Help|", 0), 0u);
+  EXPECT_NE(rig.boxes.shown[0].find(rig.folder + "/help/vorsk.html"), std::string::npos) << rig.boxes.shown[0];
+  rig.boxes.shown.clear();
   rig.Key('5');  // GENERATE refused: no lamp change, no run
   EXPECT_FALSE(Shown(rig, ui::kGenerate5Indicator));
   EXPECT_TRUE(rig.boxes.shown.empty());

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,11 @@ struct Host : ui::IWindowHost {
   void SetIcon(int) override {}
   void SetBackground(int) override {}
   void RepaintNow() override { ++repaints; }
-  void OpenUrl(const std::string& url) override { urls.push_back(url); }
+  std::vector<std::function<void()>> urlFailures;
+  void OpenUrl(const std::string& url, std::function<void()> onFailure) override {
+    urls.push_back(url);
+    urlFailures.push_back(std::move(onFailure));
+  }
   void ShowAbout() override { ++abouts; }
 };
 
