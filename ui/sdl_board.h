@@ -38,6 +38,8 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   CSdlBoard& operator=(const CSdlBoard&) = delete;
 
   bool IsOpen() const { return m_pMain != nullptr; }
+  // Whether a message box or About is on the board.
+  bool BoxOpen() const { return !m_boxes.empty(); }
   void Attach(CMainWindow* window) { m_pWindow = window; }
   // Shows the board and runs the events until the dialog ends.
   void Run();

@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <thread>
 
 #include "platform/ui_queue.h"
