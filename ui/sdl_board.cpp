@@ -422,7 +422,7 @@ int CSdlBoard::RunBox(CBoxView& box) {
   if (!m_pMain || !box.Surface()) return 0;
   // The box shows even when the board is not (yet, or any more) on screen, and takes the
   // keyboard: a window manager is asked to raise the board, and without one the focus is set.
-  if (!(SDL_GetWindowFlags(m_pMain) & SDL_WINDOW_SHOWN)) SDL_ShowWindow(m_pMain);
+  if (!IsShown()) SDL_ShowWindow(m_pMain);
   SDL_RaiseWindow(m_pMain);
   SDL_SetWindowInputFocus(m_pMain);
   m_boxes.push_back(&box);

@@ -40,6 +40,8 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   bool IsOpen() const { return m_pMain != nullptr; }
   // Whether a message box or About is on the board.
   bool BoxOpen() const { return !m_boxes.empty(); }
+  // Whether the board is on the screen.
+  bool IsShown() const { return m_pMain && (SDL_GetWindowFlags(m_pMain) & SDL_WINDOW_SHOWN); }
   void Attach(CMainWindow* window) { m_pWindow = window; }
   // Shows the board and runs the events until the dialog ends.
   void Run();

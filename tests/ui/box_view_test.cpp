@@ -1,6 +1,7 @@
 // The boxes the board draws over itself: their layout (columns at tabs, the whole caption, on
 // the board) and how they run inside the board's loop on SDL's dummy video driver (Return,
-// Esc and clicks answer; other keys stop at the box; queued work goes on behind it).
+// Esc and clicks answer; other keys stop at the box; queued work goes on behind it; a board off
+// the screen comes on for the box).
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -87,6 +88,11 @@ TEST(BoardBox, AnswersReturnEscAndClicksWhileTheBoardsQueueRunsAndKeysStopAtTheB
     ui::CMainWindow window(board, program.Path(), temp.Path() + "/");
     board.Attach(&window);
     board.SetBackground(ui::kBoardBitmap);
+    // Each box is raised while the board is off the screen (before start-up ends, or at shutdown).
+    bool bShownWithBox = false;
+    board.SetPaintProbe([&](int pixels) {
+      if (pixels > 0 && board.BoxOpen()) bShownWithBox = board.IsShown();
+    });
     const auto probe = ui::CBoxView::Message("text", "Vorsk - Error", MbIcon::Error, MbButtons::RetryCancel);
     const SDL_Point retry = Centre(probe->Buttons()[0].rect), cancel = Centre(probe->Buttons()[1].rect);
     const SDL_Point outside{probe->Rect().x - 5, probe->Rect().y - 5};
@@ -108,6 +114,8 @@ TEST(BoardBox, AnswersReturnEscAndClicksWhileTheBoardsQueueRunsAndKeysStopAtTheB
     for (const auto& c : cases) {
       SCOPED_TRACE(c.what);
       SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+      board.Hide();
+      bShownWithBox = false;
       // Work queued for the UI thread, as a timer tick would be, before the answer arrives.
       int ran = 0;
       platform::UiQueue().PostTask([&ran] { ++ran; });
@@ -118,6 +126,7 @@ TEST(BoardBox, AnswersReturnEscAndClicksWhileTheBoardsQueueRunsAndKeysStopAtTheB
       const int answer = board.Show("Can't delete file: /a/b\tc", "Vorsk - File Error", MbIcon::Exclamation, c.buttons);
       EXPECT_EQ(answer, c.answer);
       EXPECT_EQ(ran, 1) << "the queue stood still behind the box";
+      EXPECT_TRUE(bShownWithBox) << "the box was not drawn on a shown board";
       EXPECT_EQ(window.ManualSeries(), ui::kSeriesOff) << "Q reached the board";
       EXPECT_FALSE(window.DialogEnded()) << "X reached the board";
     }
