@@ -27,7 +27,7 @@ class CBoxView {
     SDL_Rect rect;  // board coordinates
   };
 
-  // A message box with the design's icons and buttons (OK; Retry and Cancel).
+  // A message box: an error, information or exclamation icon and OK, or Retry and Cancel.
   static std::unique_ptr<CBoxView> Message(const std::string& text, const std::string& caption,
                                            platform::MbIcon icon, platform::MbButtons buttons);
   // About: the picture (PNG bytes; none when empty), the text and OK.
