@@ -7,6 +7,10 @@
 //   click to repaint: 20 left clicks, alternately MINOR and MAJOR, each pushed into the window's
 //   event queue while its loop waits, timed to the end of sending the first frame that shows
 //   the changed indicator 1015. Aim: under 16 ms.
+//   boxes: 10 times key S with no piece ("Nothing to save!"): from the box's opening to the end
+//   of sending the first frame that shows it (aim: under 50 ms), and from the key; then Return,
+//   timed to the frame that shows the board without it. With the last box open, the CPU of
+//   this process (the window's loop and the idle driver) over SECONDS / 2 (aim: under 1 %).
 //   GENERATE 15 MIN.: RUNS runs (default 5) of key 1 in the window, each timed from the key to
 //   the frame that shows the run ended, alternating with `vorsk-cli generate` of the same
 //   options timed as a process (Rhythm BD, Harmony SV, the other options at their defaults).
@@ -56,7 +60,9 @@ constexpr double kAimIdlePercent = 1.0;
 constexpr double kAimClickMs = 16.0;
 constexpr double kAimRatio = 1.1;
 constexpr double kAimLookGapMs = 50.0;
+constexpr double kAimBoxMs = 50.0;
 constexpr int kClicks = 20;
+constexpr int kBoxes = 10;
 // The splash stays 3 s; the board then settles before the idle CPU is read.
 constexpr int kStartSeconds = 3, kSettleSeconds = 3;
 constexpr int kMinorIndicator = 1015;
@@ -177,6 +183,9 @@ struct Probe {
   // A click: the first frame that shows indicator 1015 lit (1) or unlit (0).
   int wantMinor = -1;
   Clock::time_point clickShown;
+  // A box: when it opened, and the first frame with it open (wantBox 1) or gone again (0).
+  int wantBox = -1;
+  Clock::time_point boxOpened, boxFrame;
   // A GENERATE: from the first frame with its indicator lit to the first without it.
   bool bWatching = false, bStarted = false, bDone = false;
   Clock::time_point doneAt, lastLook, lastFrame;
@@ -187,6 +196,8 @@ struct Probe {
 
 struct RunFigures {
   std::vector<double> clickMs;
+  std::vector<double> boxOpenMs, boxKeyMs, boxCloseMs;
+  double boxIdlePercent = -1;
   std::vector<double> windowS, cliS;          // wall time of each run
   std::vector<double> windowCpuS, cliCpuS, xCpuS;  // CPU time (user + system) of each run
   double maxLookGapMs = 0, maxFrameGapMs = 0;
@@ -234,7 +245,8 @@ void RemoveFiles(const std::string& folder) {
 }
 
 // The driver: runs beside the window's event loop and feeds it as a user would.
-void Drive(Probe& p, RunFigures& r, const std::string& folder, const std::string& cliOut, int runs) {
+void Drive(Probe& p, RunFigures& r, const std::string& folder, const std::string& cliOut, int runs,
+           double idleSeconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   for (int i = 0; i < kClicks; ++i) {
     const bool bMinor = i % 2 == 0;
@@ -246,6 +258,36 @@ void Drive(Probe& p, RunFigures& r, const std::string& folder, const std::string
       r.clickMs.push_back(Ms(p.clickShown - pushed));
     }
     p.wantMinor = -1;
+    lock.unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  }
+  // Boxes: "Nothing to save!" opened with S and closed with Return; the last one stays open
+  // while the CPU of this process is read.
+  for (int i = 0; i < kBoxes; ++i) {
+    std::unique_lock lock(p.m);
+    p.wantBox = 1;
+    const auto pushed = Clock::now();
+    PushKey(SDLK_s);
+    if (p.cv.wait_for(lock, std::chrono::seconds(2), [&] { return p.wantBox < 0; })) {
+      r.boxOpenMs.push_back(Ms(p.boxFrame - p.boxOpened));
+      r.boxKeyMs.push_back(Ms(p.boxFrame - pushed));
+    }
+    lock.unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    if (i == kBoxes - 1) {
+      const double cpu = CpuSeconds(RUSAGE_SELF);
+      const auto start = Clock::now();
+      std::this_thread::sleep_for(std::chrono::duration<double>(idleSeconds / 2));
+      r.boxIdlePercent = 100.0 * (CpuSeconds(RUSAGE_SELF) - cpu) / (Ms(Clock::now() - start) / 1000);
+    }
+    lock.lock();
+    p.wantBox = 0;
+    const auto closed = Clock::now();
+    PushKey(SDLK_RETURN);
+    if (p.cv.wait_for(lock, std::chrono::seconds(2), [&] { return p.wantBox < 0; })) {
+      r.boxCloseMs.push_back(Ms(p.boxFrame - closed));
+    }
+    p.wantBox = -1;
     lock.unlock();
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
   }
@@ -301,10 +343,19 @@ void Drive(Probe& p, RunFigures& r, const std::string& folder, const std::string
   Push(quit);
 }
 
-// Called on the UI thread for every look (pixels 0) and every frame sent.
-void OnPaint(Probe& p, const ui::CMainWindow& window, int pixels) {
+// Called on the UI thread for every look (pixels 0), every frame sent and every box opened (-1).
+void OnPaint(Probe& p, const ui::CSdlBoard& board, const ui::CMainWindow& window, int pixels) {
   const auto now = Clock::now();
   std::lock_guard lock(p.m);
+  if (pixels < 0) {
+    p.boxOpened = now;
+    return;
+  }
+  if (pixels > 0 && p.wantBox >= 0 && board.BoxOpen() == (p.wantBox == 1)) {
+    p.boxFrame = now;
+    p.wantBox = -1;
+    p.cv.notify_all();
+  }
   if (p.bStarted && !p.bDone) {
     auto& last = pixels == 0 ? p.lastLook : p.lastFrame;
     double& gap = pixels == 0 ? p.maxLookGapMs : p.maxFrameGapMs;
@@ -430,8 +481,8 @@ int main(int argc, char** argv) {
   RunFigures r;
   std::thread driver;
   const int status = ui::RunWindowProgram(platform::PortablePlaces(folder), [&](ui::CSdlBoard& board, ui::CMainWindow& window) {
-    board.SetPaintProbe([&probe, &window](int pixels) { OnPaint(probe, window, pixels); });
-    driver = std::thread(Drive, std::ref(probe), std::ref(r), folder, cliOut, runs);
+    board.SetPaintProbe([&probe, &board, &window](int pixels) { OnPaint(probe, board, window, pixels); });
+    driver = std::thread(Drive, std::ref(probe), std::ref(r), folder, cliOut, runs, seconds);
   });
   if (driver.joinable()) driver.join();
   SDL_Quit();
@@ -444,6 +495,17 @@ int main(int argc, char** argv) {
   std::printf("click to repainted indicator (%zu of %d clicks seen): median %.2f ms, max %.2f ms"
               " (aim < %.0f ms: %s)\n",
               sorted.size(), kClicks, Median(sorted), clickMax, kAimClickMs, Verdict(clickMet));
+
+  std::vector<double> boxes = r.boxOpenMs;
+  std::sort(boxes.begin(), boxes.end());
+  const double boxMax = boxes.empty() ? 1e9 : boxes.back();
+  const bool boxMet = static_cast<int>(boxes.size()) == kBoxes && boxMax < kAimBoxMs &&
+                      r.boxIdlePercent >= 0 && r.boxIdlePercent < kAimIdlePercent;
+  std::printf("box opened to drawn (%zu of %d boxes seen): median %.2f ms, max %.2f ms (aim < %.0f ms); "
+              "from the key: median %.2f ms; Return to the board without it: median %.2f ms (%zu seen);\n"
+              "  CPU with a box open over %.0f s: %.2f %% of one core (aim < %.0f %%): %s\n",
+              boxes.size(), kBoxes, Median(boxes), boxMax, kAimBoxMs, Median(r.boxKeyMs), Median(r.boxCloseMs),
+              r.boxCloseMs.size(), seconds / 2, r.boxIdlePercent, kAimIdlePercent, Verdict(boxMet));
 
   const double window = Median(r.windowS), cli = Median(r.cliS);
   const double ratio = cli > 0 ? window / cli : 0;
@@ -469,5 +531,5 @@ int main(int argc, char** argv) {
               "  largest gap between two pumps of the engine alone: %.1f ms\n",
               r.maxLookGapMs, kAimLookGapMs, Verdict(gapMet), r.maxFrameGapMs, r.frames,
               r.frames ? static_cast<double>(r.pixels) / r.frames : 0.0, engine.maxGapMs);
-  return idleMet && clickMet && ratioMet && gapMet && status == 0 ? 0 : 1;
+  return idleMet && clickMet && boxMet && ratioMet && gapMet && status == 0 ? 0 : 1;
 }

@@ -48,6 +48,8 @@ class CSdlAudioBackend : public platform::IAudioBackend {
                                                      std::function<void()> onEnd) override;
   // After the first voice: true when the device is open, false when the output is silent.
   bool HasDevice() const { return m_device != 0; }
+  // True once a voice was made and no device opened: every voice plays silently.
+  bool IsSilent() const { return m_bTried && m_device == 0; }
   // Microseconds from the last Start to the callback that handed that voice's first frames to
   // the device; -1 before the first one (the benchmark reads it).
   long long LastStartLatencyUs() const { return m_nLastStartLatencyUs.load(); }

@@ -1,6 +1,7 @@
 #include "ui/board_layout.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace ui {
 namespace {
@@ -56,8 +57,9 @@ constexpr ControlInfo kControls[] = {
     {1066, K::Bitmap, {935, 245, 25, 30}, 0, false},
     {1076, K::Bitmap, {928, 173, 14, 14}, 363, true},
     {1075, K::Bitmap, {345, 265, 110, 110}, 0, true},
-    {1078, K::Bitmap, {50, 20, 900, 619}, 608, false},
+    // The intensity strip goes under the schematic view, which covers the board.
     {1077, K::Bitmap, {275, 17, 490, 40}, 365, false},
+    {1078, K::Bitmap, {50, 20, 900, 619}, 608, false},
     {1045, K::Frame, {513, 290, 89, 89}, 0, false},
     {1044, K::Frame, {487, 411, 144, 69}, 0, false},
     {1046, K::Frame, {616, 200, 80, 50}, 0, false},
@@ -124,17 +126,24 @@ constexpr HitRow kRows[] = {
     {-1, 0, 0, 0, A::Default, nullptr, false},
 };
 
-struct KeyClick {
+// The button each letter or digit key presses; the key clicks the top-left corner of that
+// button's hit rectangle, so it does exactly what a click there does.
+struct KeyButton {
   char key;
-  int x, y;
+  HitAction action;
+  const char* code;  // for rows that share an action; nullptr: the action's only row
 };
-constexpr KeyClick kKeyClicks[] = {
-    {'1', 800, 310}, {'5', 710, 310}, {'6', 710, 220}, {'9', 800, 220}, {'A', 160, 440},
-    {'B', 160, 320}, {'C', 160, 380}, {'D', 250, 320}, {'E', 250, 500}, {'F', 250, 440},
-    {'G', 160, 260}, {'H', 470, 550}, {'I', 160, 560}, {'J', 430, 200}, {'L', 250, 560},
-    {'M', 160, 200}, {'N', 520, 200}, {'O', 250, 380}, {'P', 160, 500}, {'Q', 345, 265},
-    {'R', 250, 200}, {'S', 710, 510}, {'T', 845, 420}, {'U', 755, 420}, {'V', 250, 260},
-    {'W', 275, 17},  {'X', 800, 510}, {'Y', 665, 420},
+constexpr KeyButton kKeyButtons[] = {
+    {'1', A::Generate15, nullptr}, {'5', A::Generate5, nullptr}, {'6', A::Tempo, "60"},
+    {'9', A::Tempo, "90"},         {'A', A::ForcePitch, "Reg"},  {'B', A::Rhythm, "B"},
+    {'C', A::PlayMode, "Clo"},     {'D', A::Rhythm, "D"},        {'E', A::PCI, "Com"},
+    {'F', A::ForcePitch, "Fre"},   {'G', A::Harmony, "S"},       {'H', A::OpenSchematic, nullptr},
+    {'I', A::Motive, "B"},         {'J', A::Scale, "PMaj"},      {'L', A::Motive, "F"},
+    {'M', A::Scale, "Maj"},        {'N', A::Scale, "PMin"},      {'O', A::PlayMode, "Ope"},
+    {'P', A::PCI, "Sim"},          {'Q', A::ToggleManual, nullptr}, {'R', A::Scale, "Min"},
+    {'S', A::Save, nullptr},       {'T', A::Stop, nullptr},      {'U', A::Pause, nullptr},
+    {'V', A::Harmony, "V"},        {'W', A::PianoInt, nullptr},  {'X', A::Exit, nullptr},
+    {'Y', A::Play, nullptr},
 };
 
 }  // namespace
@@ -161,14 +170,21 @@ std::span<const int> ManualPages(int series) {
 
 std::span<const HitRow> HitRows() { return kRows; }
 
+bool ButtonPoint(HitAction action, const char* code, int& x, int& y) {
+  for (const HitRow& row : kRows) {
+    if (row.action != action || row.x0 < 0) continue;
+    if (code && (!row.code || std::strcmp(code, row.code) != 0)) continue;
+    x = row.x0;
+    y = row.y0;
+    return true;
+  }
+  return false;
+}
+
 bool KeyClickPoint(char key, int& x, int& y) {
   const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
-  for (const KeyClick& click : kKeyClicks) {
-    if (click.key == upper) {
-      x = click.x;
-      y = click.y;
-      return true;
-    }
+  for (const KeyButton& button : kKeyButtons) {
+    if (button.key == upper) return ButtonPoint(button.action, button.code, x, y);
   }
   return false;
 }

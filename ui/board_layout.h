@@ -17,6 +17,8 @@ inline constexpr int kIconBitmap = 208;
 inline constexpr int kAboutBitmap = 207;
 inline constexpr const char* kWindowTitle = "Vorsk 2.1.0";
 inline constexpr const char* kAboutText = "Vorsk Version 2.1.0";
+inline constexpr const char* kAboutCaption = "About Vorsk";
+inline constexpr const char* kHelpCaption = "Vorsk - Help";
 
 // Controls that the window handles by id beyond the view's list.
 inline constexpr int kGenerate5Indicator = 1047;
@@ -72,6 +74,9 @@ std::span<const HitRow> HitRows();
 
 // Keys that are not letters or digits.
 enum class Key { Other, PageUp, PageDown, Left, Right, Up, Down, F1, Escape, Return };
+// The top-left corner of the hit rectangle of the row with this action (and this option code,
+// when given): where a key that presses that button clicks. false when there is no such row.
+bool ButtonPoint(HitAction action, const char* code, int& x, int& y);
 // The point a letter (either case) or a digit clicks, or false when the key has no click.
 bool KeyClickPoint(char key, int& x, int& y);
 

@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/places.h"
 #include "platform/process_guard.h"
 #include "platform/system_paths.h"
+#include "ui/display.h"
 #include "ui/window_program.h"
 
 namespace {
@@ -31,8 +33,9 @@ void PrintPlaces() {
 extern "C" void OnHangUp(int) { ::raise(SIGTERM); }
 
 int RunWindow() {
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    std::fprintf(stderr, "vorsk: cannot open a window: %s\n", SDL_GetError());
+  std::string cause;
+  if (!ui::OpenDisplay(cause)) {
+    std::fprintf(stderr, "vorsk: cannot open a window: %s\n", cause.c_str());
     return 1;
   }
   struct sigaction hangUp {};

@@ -8,6 +8,7 @@
 
 #include "platform/file_io.h"
 #include "platform/mci.h"
+#include "platform/message_box.h"
 #include "platform/timer_service.h"
 #include "playback/note_preview.h"
 #include "resources/resource_table.h"
@@ -143,9 +144,14 @@ void CMainWindow::OnDestroy() {
 }
 
 void CMainWindow::OnLButtonDown(int x, int y) {
-  for (const HitRow& row : HitRows()) {
+  const auto rows = HitRows();
+  for (size_t k = 0; k < rows.size(); ++k) {
+    const HitRow& row = rows[k];
     if (row.action == HitAction::StateGate) {
-      if (m_session.m_nPlaybackState != kStateIdle) return;
+      if (m_session.m_nPlaybackState != kStateIdle) {
+        SayWhyIgnored(rows.subspan(k + 1), x, y);
+        return;
+      }
       continue;
     }
     if (row.action == HitAction::CloseSchematic) {
@@ -155,6 +161,20 @@ void CMainWindow::OnLButtonDown(int x, int y) {
     }
     RunHitAction(row);
     if (row.bStop) return;
+  }
+}
+
+void CMainWindow::SayWhyIgnored(std::span<const HitRow> gated, int x, int y) {
+  for (const HitRow& row : gated) {
+    if (row.x0 < 0 || x < row.x0 || x > row.x1 || y < row.y0 || y > row.y1) continue;
+    const bool bGenerate = row.action == HitAction::Generate5 || row.action == HitAction::Generate15;
+    if (m_session.m_nPlaybackState == kStateGenerating) {
+      SetStatus(bGenerate ? "A piece is being generated: wait for it, or STOP it"
+                          : "Wait for the piece (or STOP it) to change the options");
+    } else {
+      SetStatus(bGenerate ? "Stop the player to generate" : "Stop the player to change the options");
+    }
+    return;
   }
 }
 
@@ -180,13 +200,13 @@ void CMainWindow::RunHitAction(const HitRow& row) {
     case HitAction::Play:
       if (m_session.m_nPlaybackState == kStateIdle && m_player.Play() == 0 &&
           m_session.m_nPlaybackState == kStatePlaying) {
-        SetStatus("Playing the piece.");
+        SayPlaying();
       }
       break;
     case HitAction::Pause:
       m_player.PauseResume();
       if (m_session.m_nPlaybackState == kStatePaused) SetStatus("Paused.");
-      if (m_session.m_nPlaybackState == kStatePlaying) SetStatus("Playing the piece.");
+      if (m_session.m_nPlaybackState == kStatePlaying) SayPlaying();
       break;
     case HitAction::Save: SaveSession(m_session); break;
     case HitAction::Help: OnHelp(); break;
@@ -257,7 +277,8 @@ void CMainWindow::CloseSchematic() {
   if (m_nManualSeries != kSeriesOff) platform::SetTimer(kManualTimerId, kManualPeriodMs);
   ShowControl(kSchematicView, false);
   for (CAnimationPanel& panel : m_panels) panel.SetVisible(true);
-  ShowControl(kManualPicture, true);
+  // The manual's picture comes back only while the manual is on; off, it stays hidden.
+  ShowControl(kManualPicture, m_nManualSeries != kSeriesOff);
   m_bSchematic = false;
   const int state = m_session.m_nPlaybackState;
   if (state == kStateGenerating) ShowControl(view::kGenerationProgress, true);
@@ -309,8 +330,8 @@ void CMainWindow::OnKeyDown(Key key, char ch) {
     case Key::PageDown: m_player.SeekPhrase(-1); return;
     case Key::Left: StepNote(-1); return;
     case Key::Right: StepNote(+1); return;
-    case Key::Up: OnLButtonDown(344, 409); return;
-    case Key::Down: OnLButtonDown(344, 506); return;
+    case Key::Up: return ClickButton(HitAction::Hand, "F");
+    case Key::Down: return ClickButton(HitAction::Hand, "R");
     case Key::F1: OnHelp(); return;
     case Key::Escape: OnClose(); return;
     case Key::Return: return;  // the default button does nothing
@@ -325,13 +346,18 @@ void CMainWindow::StepNote(int direction) {
   const std::string& note = m_options.Note();
   if (direction > 0) {
     for (int i = kCount - 2; i >= 0; --i) {
-      if (note == kNoteCodes[i].code) return OnLButtonDown(170 + 60 * (i + 1), 110);
+      if (note == kNoteCodes[i].code) return ClickButton(HitAction::Note, kNoteCodes[i + 1].code);
     }
   } else {
     for (int i = 1; i < kCount; ++i) {
-      if (note == kNoteCodes[i].code) return OnLButtonDown(170 + 60 * (i - 1), 110);
+      if (note == kNoteCodes[i].code) return ClickButton(HitAction::Note, kNoteCodes[i - 1].code);
     }
   }
+}
+
+void CMainWindow::ClickButton(HitAction action, const char* code) {
+  int x = 0, y = 0;
+  if (ButtonPoint(action, code, x, y)) OnLButtonDown(x, y);
 }
 
 void CMainWindow::OnClose() {
@@ -346,7 +372,14 @@ void CMainWindow::EndDialog(int result) {
   m_nResult = result;
 }
 
-void CMainWindow::OnHelp() { m_host.OpenUrl(m_strHelpUrl); }
+void CMainWindow::OnHelp() {
+  m_host.OpenUrl(m_strHelpUrl, [this, alive = std::weak_ptr<int>(m_alive)] {
+    if (alive.expired()) return;
+    platform::MessageBox("No web browser opened the help page. Open this file in a browser to read it:\n" +
+                             m_places.HelpPage(),
+                         kHelpCaption, platform::MbIcon::Information);
+  });
+}
 
 void CMainWindow::SetStatus(const std::string& text) {
   if (text == m_strStatus) return;
@@ -423,10 +456,13 @@ void CMainWindow::OnTimer(int id) {
 }
 
 void CMainWindow::OnMciNotify(int code, const std::string& alias) {
+  const int before = m_session.m_nPlaybackState;
   m_player.OnMciNotify(code, alias);
-  if (m_session.m_nPlaybackState == kStateIdle && m_strStatus == "Playing the piece.") {
-    SetStatus("The piece has ended.");
-  }
+  if (before == kStatePlaying && m_session.m_nPlaybackState == kStateIdle) SetStatus("The piece has ended.");
+}
+
+void CMainWindow::SayPlaying() {
+  SetStatus(m_silentOutput && m_silentOutput() ? kSilentOutputStatus : "Playing the piece.");
 }
 
 }  // namespace ui

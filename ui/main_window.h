@@ -12,7 +12,10 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <map>
+#include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,13 +43,16 @@ class IWindowHost {
   virtual void SetIcon(int bitmap) = 0;
   virtual void SetBackground(int bitmap) = 0;  // drawn at its size; the window takes that size
   virtual void RepaintNow() = 0;               // paint the board at once
-  virtual void OpenUrl(const std::string& url) = 0;
+  // Opens url in the user's browser; onFailure runs later, on the UI thread, when none opened.
+  virtual void OpenUrl(const std::string& url, std::function<void()> onFailure) = 0;
   virtual void ShowAbout() = 0;  // modal
 };
 
 // How the dialog ended: EXIT gives 1, the close button and Esc 2.
 inline constexpr int kResultExit = 1;
 inline constexpr int kResultCancel = 2;
+// The status line while a piece plays without a sound device.
+inline constexpr const char* kSilentOutputStatus = "No sound output: playing silently";
 // The splash stays at least this long from the start of the initialisation.
 inline constexpr long long kSplashMs = 3000;
 
@@ -106,6 +112,9 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
   const std::string& TempFolder() const { return m_strTempFolder; }
   const std::string& SettingsPath() const { return m_settings.Path(); }
   const std::string& HelpUrl() const { return m_strHelpUrl; }
+  // Asked when a piece starts or resumes: true when the sound goes nowhere (no audio device),
+  // which the status line then says.
+  void SetSilentOutputCheck(std::function<bool()> check) { m_silentOutput = std::move(check); }
   // Start-up and shutdown steps are appended here when set.
 
   // IGenerateView
@@ -131,6 +140,11 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
 
  private:
   void RunHitAction(const HitRow& row);
+  // A click that the state gate stopped: the status line says why, when it hit a gated button.
+  void SayWhyIgnored(std::span<const HitRow> gated, int x, int y);
+  void SayPlaying();
+  // A simulated click on the top-left corner of that button's hit rectangle.
+  void ClickButton(HitAction action, const char* code);
   void GenerateSequence(const char* length, int indicator);
   void OpenSchematic();
   void CloseSchematic();
@@ -158,6 +172,9 @@ class CMainWindow : public IGenerateView, public IOptionView, public platform::I
   int m_nLock = 0;
   bool m_bEnded = false;
   int m_nResult = 0;
+  std::function<bool()> m_silentOutput;
+  // Callbacks that may outlive the window (the browser's) hold this weakly.
+  std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 
 #include "platform/ui_queue.h"
 #include "resources/resource_table.h"
+#include "ui/url_opener.h"
 
 namespace ui {
 namespace {
@@ -25,19 +26,11 @@ constexpr long long kPumpGapMs = 5;
 constexpr long long kPumpPaintGapMs = 20;
 // Longest wait for the splash to be mapped before it is painted.
 constexpr long long kSplashMapWaitMs = 200;
-// About box.
-constexpr int kAboutW = 380, kAboutH = 220;
-constexpr SDL_Rect kAboutOk{280, 170, 80, 30};
 
 SDL_Surface* LoadPicture(int id) {
   const auto bytes = resources::FindResource(resources::kBitmap, id);
   if (!bytes) return nullptr;
   return IMG_Load_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1);
-}
-
-void Fill(SDL_Renderer* renderer, const SDL_Rect& rect, SDL_Color c) {
-  SDL_SetRenderDrawColor(renderer, c.r, c.g, c.b, c.a);
-  SDL_RenderFillRect(renderer, &rect);
 }
 
 void Fill(SDL_Surface* target, const SDL_Rect& rect, SDL_Color c) {
@@ -230,6 +223,12 @@ void CSdlBoard::DrawBoard(SDL_Surface* target, long long now) {
     }
   }
   for (int i = 0; i < 3; ++i) DrawPanel(i, now, target);
+  // Open boxes over everything, the newest on top.
+  for (const CBoxView* box : m_boxes) {
+    if (!box->Surface()) continue;
+    SDL_Rect place = box->Rect();
+    SDL_BlitSurface(box->Surface(), nullptr, target, &place);
+  }
 }
 
 // What a control looked like when it was last drawn.
@@ -322,6 +321,7 @@ void CSdlBoard::PaintIfDue() {
 }
 
 void CSdlBoard::Dispatch(const SDL_Event& event) {
+  if (!m_boxes.empty() && DispatchToBox(event, *m_boxes.back())) return;
   if (!m_pWindow) return;
   if (event.type == m_nWakeupEvent) {
     platform::UiQueue().DispatchOne(*m_pWindow);
@@ -360,140 +360,97 @@ void CSdlBoard::PumpOneMessage() {
   if (NowMs() - m_nLastPaintMs >= kPumpPaintGapMs) PaintIfDue();
 }
 
+void CSdlBoard::WaitAndDispatch() {
+  PaintIfDue();
+  long long wait = -1;
+  const long long now = NowMs();
+  for (int i = 0; m_pWindow && i < 3; ++i) {
+    CAnimationPanel& panel = m_pWindow->Panel(i);
+    if (!panel.IsShown()) continue;
+    const long long next = panel.NextFrameMs(now);
+    if (next >= 0 && (wait < 0 || next - now < wait)) wait = next > now ? next - now : 0;
+  }
+  SDL_Event event;
+  const int got = wait < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, static_cast<int>(wait));
+  if (got) Dispatch(event);
+}
+
 void CSdlBoard::Run() {
   if (!m_pMain || !m_pWindow) return;
   SDL_ShowWindow(m_pMain);
   InvalidateAll();
-  while (!m_pWindow->DialogEnded()) {
-    PaintIfDue();
-    long long wait = -1;
-    const long long now = NowMs();
-    for (int i = 0; i < 3; ++i) {
-      CAnimationPanel& panel = m_pWindow->Panel(i);
-      if (!panel.IsShown()) continue;
-      const long long next = panel.NextFrameMs(now);
-      if (next >= 0 && (wait < 0 || next - now < wait)) wait = next > now ? next - now : 0;
-    }
-    SDL_Event event;
-    const int got = wait < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, static_cast<int>(wait));
-    if (got) Dispatch(event);
-  }
-  SDL_HideWindow(m_pMain);
+  while (!m_pWindow->DialogEnded()) WaitAndDispatch();
 }
 
-void CSdlBoard::OpenUrl(const std::string& url) { SDL_OpenURL(url.c_str()); }
-
-namespace {
-// The X11 message box draws a tab as a box glyph; the summaries align their file names with
-// tabs, so each becomes spaces up to the next multiple of four columns.
-std::string ExpandTabs(const std::string& text) {
-  constexpr size_t kTabWidth = 4;
-  std::string out;
-  size_t column = 0;
-  for (const char ch : text) {
-    if (ch == '\t') {
-      do out += ' '; while (++column % kTabWidth != 0);
-    } else {
-      out += ch;
-      column = ch == '\n' ? 0 : column + 1;
-    }
-  }
-  return out;
+void CSdlBoard::Hide() {
+  if (m_pMain) SDL_HideWindow(m_pMain);
 }
-}  // namespace
+
+// SDL_OpenURL says it succeeded even when nothing opened; the opener's exit status tells.
+void CSdlBoard::OpenUrl(const std::string& url, std::function<void()> onFailure) {
+  OpenUrlInBackground(url, std::move(onFailure));
+}
+
+bool CSdlBoard::DispatchToBox(const SDL_Event& event, CBoxView& box) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+      switch (event.key.keysym.sym) {
+        case SDLK_RETURN: case SDLK_KP_ENTER: box.m_nAnswer = box.DefaultAnswer(); break;
+        case SDLK_ESCAPE: box.m_nAnswer = box.EscapeAnswer(); break;
+        default: break;  // every other key stops at the box
+      }
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+      if (event.button.button == SDL_BUTTON_LEFT) box.m_nAnswer = box.AnswerAt(event.button.x, event.button.y);
+      return true;
+    case SDL_KEYUP: case SDL_TEXTINPUT: case SDL_MOUSEBUTTONUP: case SDL_MOUSEWHEEL:
+      return true;
+    case SDL_QUIT:
+      // The program is asked to end: the box gives its Esc answer, and the request goes on
+      // to the board.
+      box.m_nAnswer = box.EscapeAnswer();
+      return false;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) box.m_nAnswer = box.EscapeAnswer();
+      return false;
+    default:
+      return false;  // timers, notifications, exposes: the board's
+  }
+}
+
+int CSdlBoard::RunBox(CBoxView& box) {
+  if (!m_pMain || !box.Surface()) return 0;
+  // The box shows even when the board is not (yet, or any more) on screen, and takes the
+  // keyboard: a window manager is asked to raise the board, and without one the focus is set.
+  if (!IsShown()) SDL_ShowWindow(m_pMain);
+  SDL_RaiseWindow(m_pMain);
+  SDL_SetWindowInputFocus(m_pMain);
+  m_boxes.push_back(&box);
+  InvalidateAll();
+  if (m_probe) m_probe(-1);  // a box opened
+  while (box.m_nAnswer == 0) WaitAndDispatch();
+  m_boxes.pop_back();
+  InvalidateAll();
+  return box.m_nAnswer;
+}
 
 int CSdlBoard::Show(const std::string& text, const std::string& caption, platform::MbIcon icon,
                     platform::MbButtons buttons) {
-  Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
-  if (icon == platform::MbIcon::Error) flags = SDL_MESSAGEBOX_ERROR;
-  if (icon == platform::MbIcon::Exclamation) flags = SDL_MESSAGEBOX_WARNING;
-  const SDL_MessageBoxButtonData ok[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, platform::IDOK, "OK"}};
-  const SDL_MessageBoxButtonData retry[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, platform::IDRETRY, "Retry"},
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, platform::IDCANCEL, "Cancel"}};
-  const bool bRetry = buttons == platform::MbButtons::RetryCancel;
-  const std::string shown = ExpandTabs(text);
-  SDL_MessageBoxData data{flags, m_pMain, caption.c_str(), shown.c_str(), bRetry ? 2 : 1,
-                          bRetry ? retry : ok, nullptr};
-  int answer = 0;
-  if (SDL_ShowMessageBox(&data, &answer) != 0 || answer < 0) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    answer = bRetry ? platform::IDCANCEL : platform::IDOK;
-  }
-  InvalidateAll();
-  return answer;
+  const std::unique_ptr<CBoxView> box = CBoxView::Message(text, caption, icon, buttons);
+  const int answer = RunBox(*box);
+  if (answer != 0) return answer;
+  // No window to draw it in: the message goes to standard error, as the command line's do.
+  std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+  return buttons == platform::MbButtons::RetryCancel ? platform::IDCANCEL : platform::IDOK;
 }
 
 void CSdlBoard::ShowAbout() {
-  SDL_Window* about = SDL_CreateWindow("About Vorsk", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                       kAboutW, kAboutH, 0);
-  if (!about) return;
-  SDL_Renderer* renderer = SDL_CreateRenderer(about, -1, SDL_RENDERER_SOFTWARE);
-  SDL_Texture* picture = nullptr;
-  if (SDL_Surface* surface = renderer ? LoadPicture(kAboutBitmap) : nullptr) {
-    picture = SDL_CreateTextureFromSurface(renderer, surface);
-    SDL_FreeSurface(surface);
+  std::vector<unsigned char> png;
+  if (const auto bytes = resources::FindResource(resources::kBitmap, kAboutBitmap)) {
+    png.assign(bytes->begin(), bytes->end());
   }
-  SDL_Texture* text = nullptr;
-  SDL_Texture* okText = nullptr;
-  SDL_Rect textRect{200, 60, 0, 0}, okRect{0, 0, 0, 0};
-  if (renderer && m_pFont) {
-    for (auto [label, target, rect] : {std::tuple{kAboutText, &text, &textRect}, std::tuple{"OK", &okText, &okRect}}) {
-      if (SDL_Surface* s = TTF_RenderUTF8_Blended(m_pFont, label, SDL_Color{0, 0, 0, 255})) {
-        *target = SDL_CreateTextureFromSurface(renderer, s);
-        rect->w = s->w;
-        rect->h = s->h;
-        SDL_FreeSurface(s);
-      }
-    }
-  }
-  okRect.x = kAboutOk.x + (kAboutOk.w - okRect.w) / 2;
-  okRect.y = kAboutOk.y + (kAboutOk.h - okRect.h) / 2;
-  const Uint32 aboutId = SDL_GetWindowID(about);
-  bool bOpen = true;
-  while (bOpen) {
-    if (renderer) {
-      SDL_SetRenderDrawColor(renderer, 236, 233, 216, 255);
-      SDL_RenderClear(renderer);
-      const SDL_Rect pictureRect{20, 20, 160, 160};
-      if (picture) SDL_RenderCopy(renderer, picture, nullptr, &pictureRect);
-      if (text) SDL_RenderCopy(renderer, text, nullptr, &textRect);
-      Fill(renderer, kAboutOk, SDL_Color{200, 200, 200, 255});
-      SDL_SetRenderDrawColor(renderer, 60, 60, 60, 255);
-      SDL_RenderDrawRect(renderer, &kAboutOk);
-      if (okText) SDL_RenderCopy(renderer, okText, nullptr, &okRect);
-      SDL_RenderPresent(renderer);
-    }
-    SDL_Event event;
-    if (!SDL_WaitEvent(&event)) break;
-    switch (event.type) {
-      case SDL_QUIT: bOpen = false; break;
-      case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE && event.window.windowID == aboutId) bOpen = false;
-        break;
-      case SDL_KEYDOWN:
-        if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_ESCAPE ||
-            event.key.keysym.sym == SDLK_SPACE) {
-          bOpen = false;
-        }
-        break;
-      case SDL_MOUSEBUTTONDOWN: {
-        const SDL_Point p{event.button.x, event.button.y};
-        if (event.button.windowID == aboutId && SDL_PointInRect(&p, &kAboutOk)) bOpen = false;
-        break;
-      }
-      default:
-        if (event.type == m_nWakeupEvent && m_pWindow) platform::UiQueue().DispatchOne(*m_pWindow);
-        break;
-    }
-  }
-  if (text) SDL_DestroyTexture(text);
-  if (okText) SDL_DestroyTexture(okText);
-  if (picture) SDL_DestroyTexture(picture);
-  if (renderer) SDL_DestroyRenderer(renderer);
-  SDL_DestroyWindow(about);
-  InvalidateAll();
+  const std::unique_ptr<CBoxView> box = CBoxView::About(kAboutCaption, kAboutText, png);
+  RunBox(*box);
 }
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 // CSdlBoard: the board on SDL2. One fixed-size window (hidden until the start-up is done), the
-// splash, the About box, real message boxes with the window as parent, and the event loop.
+// splash, and the event loop. Message boxes and About are drawn on the board itself (CBoxView)
+// and run their own turn of the same loop until answered: they take every key and click, while
+// timers, multimedia notifications, repaints and animations go on behind them.
 //
 // It paints what the CMainWindow holds (background 596, the visible controls in creation order,
 // progress bars, the status label in DejaVu Sans, the animation panels) into the window's
@@ -22,6 +24,7 @@
 
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
+#include "ui/box_view.h"
 #include "ui/main_window.h"
 
 namespace ui {
@@ -35,9 +38,15 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   CSdlBoard& operator=(const CSdlBoard&) = delete;
 
   bool IsOpen() const { return m_pMain != nullptr; }
+  // Whether a message box or About is on the board.
+  bool BoxOpen() const { return !m_boxes.empty(); }
+  // Whether the board is on the screen.
+  bool IsShown() const { return m_pMain && (SDL_GetWindowFlags(m_pMain) & SDL_WINDOW_SHOWN); }
   void Attach(CMainWindow* window) { m_pWindow = window; }
   // Shows the board and runs the events until the dialog ends.
   void Run();
+  // Takes the board off the screen (after the shutdown, whose boxes still show on it).
+  void Hide();
   // One event, if any, handled; then the board is repainted if that is due.
   void PumpOneMessage() override;
   // Draws again what changed since the last paint (controls and panel frames) and sends only
@@ -46,9 +55,9 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   // The window's surface: the board as last painted (nullptr without a window).
   SDL_Surface* Surface() { return m_pMain ? SDL_GetWindowSurface(m_pMain) : nullptr; }
 
-  // Told on the UI thread each time the board looks whether to repaint (0) and each time it
-  // sends pixels to the screen (how many). None is set in the program; the window benchmark
-  // times repaints through it.
+  // Told on the UI thread each time the board looks whether to repaint (0), each time it
+  // sends pixels to the screen (how many) and when a box opens (-1). None is set in the
+  // program; the window benchmark times repaints through it.
   using PaintProbe = std::function<void(int pixelsSent)>;
   void SetPaintProbe(PaintProbe probe) { m_probe = std::move(probe); }
 
@@ -60,7 +69,7 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   void SetIcon(int bitmap) override;
   void SetBackground(int bitmap) override;
   void RepaintNow() override;
-  void OpenUrl(const std::string& url) override;
+  void OpenUrl(const std::string& url, std::function<void()> onFailure) override;
   void ShowAbout() override;
   // IMessageBoxes
   int Show(const std::string& text, const std::string& caption, platform::MbIcon icon,
@@ -68,6 +77,12 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
 
  private:
   void Dispatch(const SDL_Event& event);
+  // Input goes to the open box (true: handled); the rest goes on to the board.
+  bool DispatchToBox(const SDL_Event& event, CBoxView& box);
+  // Paints if due, then waits for one event (or the next animation frame) and dispatches it.
+  void WaitAndDispatch();
+  // Shows the box over the board until it has an answer; 0 when there is no window.
+  int RunBox(CBoxView& box);
   void Paint();
   void InvalidateAll();  // the next paint draws the whole board
   // Draws the whole board into target, within target's clip rectangle.
@@ -102,6 +117,7 @@ class CSdlBoard : public IWindowHost, public platform::IMessageBoxes, public pla
   long long m_nLastPaintMs = 0;
   long long m_nLastPumpMs = 0;
   PaintProbe m_probe;
+  std::vector<CBoxView*> m_boxes;  // open boxes, the newest last
 };
 
 }  // namespace ui

@@ -32,12 +32,14 @@ int RunWindowProgram(const platform::Places& places, const BeforeRun& beforeRun)
     } else {
       CMainWindow window(board, places, platform::TempFolder());
       board.Attach(&window);
+      window.SetSilentOutputCheck([&backend] { return backend.IsSilent(); });
       platform::SetMessageBoxes(&board);
       platform::SetMessagePump(&board);
       window.OnInitDialog();
       if (beforeRun) beforeRun(board, window);
       board.Run();
       window.OnDestroy();
+      board.Hide();
       platform::SetMessagePump(nullptr);
       platform::SetMessageBoxes(nullptr);
       board.Attach(nullptr);

@@ -67,7 +67,7 @@ TEST(Install, InstalledCopyIsCompleteAndGeneratesForAnUnprivilegedUser) {
   const std::vector<std::string> files = {
       "bin/vorsk", "bin/vorsk-cli", "share/vorsk/help/vorsk.html", "share/vorsk/help/vorsk.css",
       "share/applications/vorsk.desktop", "share/man/man1/vorsk.1", "share/man/man1/vorsk-cli.1",
-      "share/doc/vorsk/README.md"};
+      "share/doc/vorsk/README.md", "share/doc/vorsk/SOUNDFONT-COPYRIGHT"};
   for (const std::string& file : files) EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
   for (const char* program : {"bin/vorsk", "bin/vorsk-cli"}) {
     EXPECT_EQ(::access((prefix + "/" + program).c_str(), X_OK), 0) << program;

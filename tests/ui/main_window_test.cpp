@@ -72,6 +72,11 @@ TEST(MainWindowClicks, OnlyTransportHelpManualAndViewActWhileNotIdle) {
   EXPECT_EQ(rig.host.urls[0], "file://" + rig.folder + "/help/vorsk.html#context-20");
   rig.window.OnKeyDown(Key::F1);
   EXPECT_EQ(rig.host.urls.size(), 2u);
+  rig.host.urlFailures[1]();  // no browser opened the page: a box names its file
+  ASSERT_EQ(rig.boxes.shown.size(), 1u);
+  EXPECT_EQ(rig.boxes.shown[0].rfind("Vorsk - Help|", 0), 0u);
+  EXPECT_NE(rig.boxes.shown[0].find(rig.folder + "/help/vorsk.html"), std::string::npos) << rig.boxes.shown[0];
+  rig.boxes.shown.clear();
   rig.Key('5');  // GENERATE refused: no lamp change, no run
   EXPECT_FALSE(Shown(rig, ui::kGenerate5Indicator));
   EXPECT_TRUE(rig.boxes.shown.empty());
@@ -94,6 +99,64 @@ TEST(MainWindowClicks, SchematicViewStaysOpenForSeeksAndClosesOnAnyOtherClick) {
   EXPECT_FALSE(Shown(rig, ui::kSchematicView));
   EXPECT_EQ(rig.window.Options().Scale(), "Maj");
   EXPECT_EQ(rig.window.Panel(2).IsShown(), rig.window.Panel(2).IsOpen());
+}
+
+TEST(MainWindowStatus, SaysWhyAGatedClickOrKeyDoesNothingAndWhenThePlayIsSilent) {
+  const std::string before = "before";
+  struct Case {
+    int state;
+    std::function<void(Rig&)> input;
+    std::string status;
+  } cases[] = {
+      {kStatePlaying, [](Rig& r) { r.Key('r'); }, "Stop the player to change the options"},
+      {kStatePaused, [](Rig& r) { r.window.OnKeyDown(Key::Right); }, "Stop the player to change the options"},
+      {kStatePlaying, [](Rig& r) { r.window.OnLButtonDown(300, 30); }, "Stop the player to change the options"},
+      {kStatePaused, [](Rig& r) { r.Key('5'); }, "Stop the player to generate"},
+      {kStateGenerating, [](Rig& r) { r.Key('m'); }, "Wait for the piece (or STOP it) to change the options"},
+      {kStateGenerating, [](Rig& r) { r.Key('1'); }, "A piece is being generated: wait for it, or STOP it"},
+      {kStatePlaying, [](Rig& r) { r.window.OnLButtonDown(221, 110); }, before},  // between two keys
+      {kStatePlaying, [](Rig& r) { r.Key('q'); }, before},                        // not gated
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    rig.Init();
+    rig.window.OnLButtonDown(845, 420);  // STOP: the status line says "Stopped."
+    rig.window.Session().m_nPlaybackState = c.state;
+    const std::string start = rig.window.StatusText();
+    c.input(rig);
+    EXPECT_EQ(rig.window.StatusText(), c.status == before ? start : c.status) << c.status;
+  }
+  for (const bool bSilent : {false, true}) {
+    Rig rig;
+    rig.Init();
+    rig.window.SetSilentOutputCheck([bSilent] { return bSilent; });
+    CSession& session = rig.window.Session();
+    const std::string piece = rig.program.File("piece.wav");
+    playtest::WritePiece(piece, 30);
+    session.m_strPiecePath = piece;
+    session.m_nPhraseCount = 2;
+    session.m_nPieceTempo = 60;
+    rig.Key('y');
+    ASSERT_EQ(session.m_nPlaybackState, kStatePlaying);
+    EXPECT_EQ(rig.window.StatusText(), bSilent ? ui::kSilentOutputStatus : "Playing the piece.");
+    rig.Key('u');
+    rig.Key('u');  // resumed
+    EXPECT_EQ(rig.window.StatusText(), bSilent ? ui::kSilentOutputStatus : "Playing the piece.");
+  }
+}
+
+TEST(MainWindowManual, SchematicViewLeavesTheManualPictureAsTheManualIs) {
+  for (const bool bManualOn : {false, true}) {
+    Rig rig;
+    rig.Init();
+    if (bManualOn) rig.Key('q');
+    rig.Key('h');
+    rig.Key('h');
+    EXPECT_EQ(Shown(rig, ui::kManualPicture), bManualOn);
+    rig.Key('q');  // the next Q turns it the other way, visibly
+    EXPECT_EQ(Shown(rig, ui::kManualPicture), !bManualOn);
+    EXPECT_EQ(rig.window.ManualSeries() != ui::kSeriesOff, !bManualOn);
+  }
 }
 
 TEST(MainWindowKeys, LettersArrowsAndDigits) {

@@ -43,7 +43,11 @@ struct Host : ui::IWindowHost {
   void SetIcon(int bitmap) override { icon = bitmap; }
   void SetBackground(int bitmap) override { background = bitmap; }
   void RepaintNow() override { ++repaints; }
-  void OpenUrl(const std::string& url) override { urls.push_back(url); }
+  std::vector<std::function<void()>> urlFailures;
+  void OpenUrl(const std::string& url, std::function<void()> onFailure) override {
+    urls.push_back(url);
+    urlFailures.push_back(std::move(onFailure));
+  }
   void ShowAbout() override { ++abouts; }
 };
 

@@ -287,7 +287,7 @@ std::vector<Box> KeepOut() {
   for (Box b : {Box{164, 104, 722, 92}, Inset(kGenerationBar, -5), Inset(kPositionBar, -5), Box{890, 84, 90, 60},
                 Box{898, 222, 72, 64}, Box{918, 166, 34, 38}, Inset(kFanFrame, -6), Inset(kTapeFrame, -6),
                 Inset(kLogoFrame, -6), Inset(kStatusLabel, -5), Box{14, 6, 240, 52}, Box{10, 618, 600, 22},
-                Box{700, 596, 290, 86}})
+                Box{700, 596, 290, 86}, Box{880, 358, 66, 24}, Box{880, 478, 66, 24}})
     out.push_back(b);
   return out;
 }
@@ -418,11 +418,10 @@ void PaintCircuit(cairo_t* cr, int w, int h, unsigned seed, int traces, const st
   const auto pad = [&](double x, double y, double r) {
     if (!cutByBox(x, y, r)) Pad(cr, x, y, r);
   };
+  // The traces are drawn on a layer of their own from which every kept-out box is then
+  // cleared whole: an even-odd clip would let traces show again where two boxes overlap.
   cairo_save(cr);
-  cairo_rectangle(cr, 0, 0, w, h);
-  for (Box b : keepOut) cairo_rectangle(cr, b.x, b.y, b.w, b.h);
-  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-  cairo_clip(cr);
+  cairo_push_group(cr);
   Lcg rng{seed};
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
@@ -456,6 +455,12 @@ void PaintCircuit(cairo_t* cr, int w, int h, unsigned seed, int traces, const st
   }
   // Scattered vias.
   for (int i = 0; i < traces / 2; ++i) pad(rng.Range(0, w / 8) * 8, rng.Range(0, h / 8) * 8, 2.4);
+  cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+  for (Box b : keepOut) cairo_rectangle(cr, b.x, b.y, b.w, b.h);
+  cairo_fill(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+  cairo_pop_group_to_source(cr);
+  cairo_paint(cr);
   cairo_restore(cr);
 }
 

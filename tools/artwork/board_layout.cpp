@@ -36,10 +36,10 @@ std::vector<ButtonGroup> MakeGroups() {
   g.push_back(scale);
 
   g.push_back(Pair(Group::kHarmony, "SOUND PLUS", "each on / off", 260,
-                   "Extra layers of strings and voices, noted in the session log; each on or off.",
+                   "Extra layers: a string ensemble and a choir hold the chords; each on or off.",
                    Cap(369, 160, 260, "STRINGS", "G"), Cap(370, 250, 260, "VOICES", "V")));
   g.push_back(Pair(Group::kRhythm, "RHYTHM", "each on / off", 320,
-                   "Rhythm section: bass and drums, each on or off.",
+                   "Rhythm section: a bass on the chord roots and a drum loop; each on or off.",
                    Cap(367, 160, 320, "BASS", "B"), Cap(368, 250, 320, "DRUMS", "D")));
   g.push_back(Pair(Group::kPlayMode, "PLAY MODE", "choose one", 380,
                    "Close or open play: which rhythm and melody contours the phrases draw from.",
@@ -75,7 +75,7 @@ std::vector<ButtonGroup> MakeGroups() {
                      "Play, pause and stop the piece; SAVE keeps it (while playing: the current phrase); EXIT quits.", {}};
   player.buttons = {Cap(301, 665, 420, "PLAY", "Y", kGreen), Cap(366, 755, 420, "PAUSE", "U", kAmber),
                     Cap(302, 845, 420, "STOP", "T", kRed), Cap(282, 710, 510, "SAVE", "S", kBlue),
-                    {0, {800, 510, 76, 56}, "EXIT", ButtonShape::kCap, kRed, "X"}};
+                    {0, {800, 510, 76, 50}, "EXIT", ButtonShape::kCap, kRed, "X"}};
   player.buttons[0].icon = ButtonIcon::kPlay;
   player.buttons[1].icon = ButtonIcon::kPause;
   player.buttons[2].icon = ButtonIcon::kStop;

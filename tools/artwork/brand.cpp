@@ -59,7 +59,7 @@ Surface MakeSplash() {
   cairo_stroke(cr);
   PaintEmblem(cr, {190, 34, 100, 100});
   DrawText(cr, "VORSK", {40, 134, 400, 68}, Text(54, kSilk, true));
-  DrawText(cr, "music generator", {40, 200, 400, 26}, Text(18, kSilkDim, false));
+  DrawText(cr, "music generator", {40, 196, 400, 34}, Text(18, kSilkDim, false));
   PaintStave(cr, {60, 240, 360, 24});
   DrawText(cr, "Version 2.1.0", {40, 276, 200, 22}, [] { auto t = Text(14, kSilk, true); t.align = Align::kLeft; return t; }());
   DrawText(cr, "starting\u2026", {240, 276, 200, 22}, [] { auto t = Text(14, kSilkDim, false); t.align = Align::kRight; return t; }());
@@ -71,10 +71,13 @@ Surface MakeAbout() {
   Surface s = NewPicture(w, h);
   Context c = NewContext(s);
   cairo_t* cr = c.get();
-  PaintCircuit(cr, w, h, 207, 8, {{30, 10, 100, 140}});
-  PaintEmblem(cr, {40, 14, 80, 80});
-  DrawText(cr, "VORSK", {0, 98, w * 1.0, 32}, Text(26, kSilk, true));
-  DrawText(cr, "music generator", {0, 128, w * 1.0, 18}, Text(12, kSilkDim, false));
+  PaintCircuit(cr, w, h, 207, 8, {{30, 4, 100, 106}, {0, 108, 160, 52}});
+  PaintEmblem(cr, {52, 6, 56, 56});
+  DrawText(cr, "VORSK", {0, 62, w * 1.0, 28}, Text(22, kSilk, true));
+  DrawText(cr, "music generator", {0, 88, w * 1.0, 16}, Text(11, kSilkDim, false));
+  // The sound source and its licence (the full text is in the help page and the documents).
+  DrawText(cr, "Sounds: FluidR3 GM SoundFont\n\u00a9 2000\u20132002, 2008 Frank Wen,\n2008 Toby Smithe \u2022 MIT licence",
+           {2, 110, w - 4.0, 46}, Text(9, kSilk, false));
   return s;
 }
 
