@@ -12,12 +12,14 @@
 #include <cstring>
 #include <iterator>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "cli/master_run.h"
 #include "cli/play_loop.h"
 #include "compose/composer.h"
 #include "options/option_set.h"
@@ -50,12 +52,15 @@ const char kSummary[] =
     "session's files.\n"
     "With --stems each track is also kept as <session>Stem_<Track>.wav; with --midi FILE the\n"
     "piece is also written as a Standard MIDI File that lines up with Mix.wav.\n"
+    "With --master a finished stereo master of the piece is also written beside it as\n"
+    "<session>Master.<ext> (--format, --loudness; see 'vorsk-cli master --help').\n"
     "With --play the piece then plays as with 'vorsk-cli play'. With -v the flags that make the\n"
     "same piece go to standard error.";
 
 const char kExitStatus[] =
-    "0 done, 1 failed (also a --from-log file that is not a session log, or a MIDI file that\n"
-    "cannot be written), 2 usage error, 130 / 143 / 129 cancelled by Ctrl-C / SIGTERM / SIGHUP.";
+    "0 done, 1 failed (also a --from-log file that is not a session log, a MIDI file that\n"
+    "cannot be written, or a master that cannot be made: the session is then removed), 2 usage\n"
+    "error, 130 / 143 / 129 cancelled by Ctrl-C / SIGTERM / SIGHUP.";
 
 // The signals that cancel a run like Ctrl-C does.
 constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -135,6 +140,21 @@ bool MakeOutFolder(const std::string& outDir) {
   return false;
 }
 
+}  // namespace
+
+int CancellingSignal() { return g_interrupted; }
+
+int RunUnderSignals(CSession& session, CConsoleProgressView& progress, const std::function<int()>& body) {
+  CInterruptScope interrupt;
+  CInterruptPump pump(session, progress);
+  platform::SetMessagePump(&pump);
+  platform::SetMessageBoxes(&progress);
+  const int result = body();
+  platform::SetMessageBoxes(nullptr);
+  platform::SetMessagePump(nullptr);
+  return result;
+}
+
 void CopyOptions(const CliOptions& cli, COptionSet& options) {
   options.SetNote(cli.strNote);
   options.SetScale(cli.strScale);
@@ -150,6 +170,8 @@ void CopyOptions(const CliOptions& cli, COptionSet& options) {
   if (cli.strPianoInt != kPianoIntOff) options.TogglePianoInt();  // any other code is on
   options.SetGenerateLength(cli.strLength);
 }
+
+namespace {
 
 // Whole seconds of sound in a track file (44-byte header, 88 200 bytes per second).
 long long TrackSeconds(const std::string& path) {
@@ -180,13 +202,16 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   cli.verbosity = verbosity;
   std::string outDir;
   std::string midiPath;
-  bool bOut = false, bPlay = false, bStems = false, bMidi = false;
-  const std::vector<CliExtraFlag> extras = {
+  bool bOut = false, bPlay = false, bStems = false, bMidi = false, bMaster = false;
+  MasterFlags masterFlags;
+  std::vector<CliExtraFlag> extras = {
       {"--out", "DIR", "archive folder for the session (created if needed); default: Archive/ "
                        "beside the program, or ~/Music/Vorsk when installed", &outDir, &bOut},
       {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay},
       {"--stems", "", "also keep each track as <session>Stem_<Track>.wav", nullptr, &bStems},
-      {"--midi", "FILE", "also write the piece as a Standard MIDI File", &midiPath, &bMidi}};
+      {"--midi", "FILE", "also write the piece as a Standard MIDI File", &midiPath, &bMidi},
+      {"--master", "", "also write a finished stereo master as <session>Master.<ext>", nullptr, &bMaster}};
+  for (const CliExtraFlag& flag : MasterExtraFlags(masterFlags)) extras.push_back(flag);
   switch (ParseCliOptions("generate", argc, argv, extras, cli)) {
     case kCliHelp:
       PrintCliHelp(stdout, "generate", kSummary, kExitStatus, extras);
@@ -207,6 +232,12 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
                "with '-')\n", stderr);
     return kExitUsage;
   }
+  if ((masterFlags.bFormat || masterFlags.bLoudness) && !bMaster) {
+    std::fprintf(stderr, "vorsk-cli generate: %s applies to the master: add --master\n",
+                 masterFlags.bFormat ? "--format" : "--loudness");
+    return kExitUsage;
+  }
+  if (bMaster && !CheckMasterFlags("generate", masterFlags)) return kExitUsage;
   if (!cli.strFromLog.empty() && !LoadLoggedOptions("generate", cli)) return kExitFailed;
   const platform::Places places = platform::ProgramPlaces();
   // The folder is made (with its parents) before anything else, so a bad one is named at once.
@@ -224,7 +255,10 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   CConsoleProgressView progress(stderr, style, bTerminal ? platform::TerminalColumns(STDERR_FILENO) : 0);
   CSession session(options, places, &progress);
   if (bOut) session.m_strArchiveOverride = outDir;
-  session.m_bKeepStems = bStems;
+  // The master is made from the stems; those not asked for go once it is made.
+  session.m_bKeepStems = bStems || bMaster;
+  const std::string masterExtension = master::InfoOf(masterFlags.format).extension;
+  master::Report masterReport;
 
   int result = 0;
   {
@@ -235,6 +269,21 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     result = Generate(session);
     platform::SetMessageBoxes(nullptr);
     platform::SetMessagePump(nullptr);
+    if (bMaster && result == kGenerateOk && !g_interrupted) {
+      const std::string prefix = session.m_strSessionPrefix;
+      const int made = RunMasterStep(
+          "generate", SessionStems(prefix), WaveFrames(session.m_strPiecePath), prefix + "Master." + masterExtension,
+          masterFlags, MasterTags(session.m_strSessionName, cli, theComposer.m_nSessionId), progress,
+          [] { return g_interrupted != 0; }, cli.verbosity, &masterReport);
+      if (made == kExitFailed) {
+        // Nothing is reported done without all it was asked for.
+        DeleteSessionFiles(session);
+        session.m_strSessionName.clear();
+        result = kGenerateStopped;
+      } else if (made == kExitOk && !bStems) {
+        for (const auto& stem : SessionStems(prefix)) platform::DeleteFile(stem.second);
+      }
+    }
     if (g_interrupted && result == 0) {
       // Ctrl-C after the last pump: the piece is made but not kept.
       DeleteSessionFiles(session);
@@ -259,6 +308,7 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     const std::string path = session.m_strSessionPrefix + StemFileName(stem);
     if (bStems && platform::FileExists(path)) std::printf("Stem:   %s\n", path.c_str());
   }
+  if (bMaster) PrintMasterSummary(session.m_strSessionPrefix + "Master." + masterExtension, masterReport);
   std::printf("Length: %lld min %02lld s\n", seconds / 60, seconds % 60);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     // Nobody learns where the piece is: it is not kept.
