@@ -19,10 +19,10 @@ Settings SettingsOf(Format format) {
       return {SF_FORMAT_FLAC, SF_FORMAT_PCM_24, -1, -1.0};
     case Format::kWav:
       return {SF_FORMAT_WAV, SF_FORMAT_PCM_24, -1, -1.0};
-    case Format::kOgg:  // Vorbis quality 6, about 190 kbit/s
+    case Format::kOgg:  // Vorbis quality 6, about 160 kbit/s here
       return {SF_FORMAT_OGG, SF_FORMAT_VORBIS, -1, 0.4};
     case Format::kOpus:  // variable, about 160 kbit/s
-      return {SF_FORMAT_OGG, SF_FORMAT_OPUS, SF_BITRATE_MODE_VARIABLE, 0.4};
+      return {SF_FORMAT_OGG, SF_FORMAT_OPUS, SF_BITRATE_MODE_VARIABLE, 0.69};
     case Format::kMp3:  // variable, about 190 kbit/s
       return {SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III, SF_BITRATE_MODE_VARIABLE, 0.2};
   }
