@@ -43,9 +43,6 @@ constexpr double kMaxTailSeconds = 20.0;
 constexpr double kTailMarginDb = 6.0;
 constexpr double kQuietEndSeconds = 0.3;
 constexpr int kEnvelopeFrames = 441;  // 10 ms
-// The limiter aims this far under the ceiling: its estimate of the true peak and a player's
-// differ by a little.
-constexpr double kLimiterMarginDb = 0.4;
 constexpr int kStepsPerPass = 10;
 constexpr int kProgressSteps = 3 * kStepsPerPass;  // pass 1, pass 2 and one correction
 
@@ -175,7 +172,7 @@ int EncodeOnce(const Job& job, const FormatInfo& format, long long frames, doubl
     error = "libebur128 could not start";
     return kMasterEffectFailed;
   }
-  PeakLimiter limiter(kCeilingDbtp - kLimiterMarginDb, kStemRate);
+  PeakLimiter limiter(kCeilingDbtp, kStemRate);
   std::vector<float> limited, resampled;
   bool bWriteFailed = false;
   // Measures and encodes what is ready; input nullptr with a resampler drains it.

@@ -5,20 +5,25 @@
 
 namespace master {
 
+namespace {
+constexpr double kKaiserBeta = 6.0;
+}  // namespace
+
 PeakLimiter::PeakLimiter(double ceilingDbtp, int sampleRate)
-    : m_ceiling(std::pow(10.0, ceilingDbtp / 20.0)),
+    : m_ceiling(std::pow(10.0, (ceilingDbtp - kMarginDb) / 20.0)),
       m_release(1.0 - std::exp(-1.0 / (kReleaseSeconds * sampleRate))) {
   for (double& h : m_held) h = 1.0;
-  // Taps j = -5 .. 6 around the frame before the point, Blackman-windowed sinc, each phase
-  // normalised to unity gain at DC.
+  // Taps j = -7 .. 8 around the frame before the point, a sinc under a Kaiser window (beta 6),
+  // each phase normalised to unity gain at DC.
   for (int p = 1; p <= 3; ++p) {
     const double frac = p / 4.0;
     double sum = 0.0;
     for (int j = 0; j < 2 * kHalfTaps; ++j) {
       const double t = (j - (kHalfTaps - 1)) - frac;
       const double sinc = std::sin(M_PI * t) / (M_PI * t);
-      const double w = (t + kHalfTaps) / (2.0 * kHalfTaps);  // 0..1 over the span
-      const double window = 0.42 - 0.5 * std::cos(2 * M_PI * w) + 0.08 * std::cos(4 * M_PI * w);
+      const double x = t / kHalfTaps;  // -1 .. 1 over the span
+      const double window = std::cyl_bessel_i(0.0, kKaiserBeta * std::sqrt(std::max(0.0, 1.0 - x * x))) /
+                            std::cyl_bessel_i(0.0, kKaiserBeta);
       m_phase[p - 1][j] = static_cast<float>(sinc * window);
       sum += sinc * window;
     }
