@@ -115,6 +115,6 @@ int RunMasterStep(const char* command, const std::vector<std::pair<std::string, 
 void PrintMasterSummary(const std::string& outPath, const master::Report& report) {
   const long long seconds = report.sampleRate > 0 ? report.frames / report.sampleRate : 0;
   std::printf("Master: %s\n", outPath.c_str());
-  std::printf("        %.1f LUFS, true peak %.1f dBTP, %d Hz stereo, %lld min %02lld s\n", report.lufs,
-              report.truePeakDbtp, report.sampleRate, seconds / 60, seconds % 60);
+  std::printf("        %.1f LUFS, peak %.1f dBFS, %d Hz stereo, %lld min %02lld s\n", report.lufs,
+              report.peakDbfs, report.sampleRate, seconds / 60, seconds % 60);
 }

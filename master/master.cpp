@@ -16,9 +16,9 @@
 namespace master {
 
 const TrackPlacement kTrackPlacements[9] = {
-    {"Melody", 0.0, 0.0},         {"Figures", -0.45, -3.0}, {"LowNotes", 0.2, -3.0},
-    {"Chords", 0.45, -4.0},       {"Drums", 0.0, -4.0},     {"RhythmFigures", 0.6, -5.0},
-    {"Bass", 0.0, -3.0},          {"Strings", -0.6, -6.0},  {"Voices", 0.6, -6.0},
+    {"Melody", 0.0, 0.0},         {"Figures", -0.7, -2.0},  {"LowNotes", 0.3, -3.0},
+    {"Chords", 0.7, -3.0},        {"Drums", 0.0, -4.0},     {"RhythmFigures", 0.8, -4.0},
+    {"Bass", 0.0, -3.0},          {"Strings", -0.8, -5.0},  {"Voices", 0.8, -5.0},
 };
 
 const FormatInfo* FormatByName(const std::string& name) {
@@ -143,7 +143,7 @@ long long MasterFrames(const FirstPass& pass, long long inputEnd, long long piec
 }
 
 struct EncodePass {
-  double lufs = 0.0, truePeakDbtp = 0.0;
+  double lufs = 0.0, peakDbfs = 0.0;
   long long frames = 0;
 };
 
@@ -156,7 +156,7 @@ int EncodeOnce(const Job& job, const FormatInfo& format, long long frames, doubl
   if (!file.Create(job.outPath, error)) return kMasterWriteFailed;
   Encoder encoder;
   if (!encoder.Open(file.Descriptor(), format, job.tags, error)) return kMasterWriteFailed;
-  Meter meter(ebur128_init(2, static_cast<unsigned long>(format.sampleRate), EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK));
+  Meter meter(ebur128_init(2, static_cast<unsigned long>(format.sampleRate), EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK));
   Resampler resampler;
   if (format.sampleRate != kStemRate) {
     soxr_error_t failure = nullptr;
@@ -239,10 +239,10 @@ int EncodeOnce(const Job& job, const FormatInfo& format, long long frames, doubl
   double peak = 0.0;
   for (unsigned c = 0; c < 2; ++c) {
     double p = 0.0;
-    ebur128_true_peak(meter.get(), c, &p);
+    ebur128_sample_peak(meter.get(), c, &p);
     peak = std::max(peak, p);
   }
-  pass.truePeakDbtp = peak > 0.0 ? 20.0 * std::log10(peak) : -HUGE_VAL;
+  pass.peakDbfs = peak > 0.0 ? 20.0 * std::log10(peak) : -HUGE_VAL;
   ebur128_loudness_global(meter.get(), &pass.lufs);
   return kMasterOk;
 }
@@ -288,7 +288,7 @@ Report MasterStems(const Job& job, const Hooks& hooks) {
     if (result != kMasterOk) return Failed(report, result, error);
     report.encodePasses = attempt;
     report.lufs = pass.lufs;
-    report.truePeakDbtp = pass.truePeakDbtp;
+    report.peakDbfs = pass.peakDbfs;
     report.frames = pass.frames;
     const double miss = job.targetLufs - pass.lufs;
     if (std::fabs(miss) <= kLoudnessTolerance || attempt == kMaxEncodePasses) {

@@ -106,7 +106,7 @@ struct Report {
   std::string error;            // one line naming the file and the cause, when result != kMasterOk
   double firstPassLufs = 0.0;   // before the gain
   double lufs = 0.0;            // of what was encoded, last pass
-  double truePeakDbtp = 0.0;    // of what was encoded, last pass
+  double peakDbfs = 0.0;        // sample peak of what was encoded, last pass
   int encodePasses = 0;
   long long frames = 0;         // of the file, at its own rate
   int sampleRate = 0;

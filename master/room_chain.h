@@ -1,5 +1,5 @@
 // RoomChain: the stereo room and the high-pass of the master, run by libsox's effects chain
-// ("reverb" then "highpass"). The caller pulls nothing: Run drives the chain, asking the source
+// (a mono send into "reverb", its wet sound added to the dry frames, then "highpass"). The caller pulls nothing: Run drives the chain, asking the source
 // for the next stereo frames and handing every processed block to the sink, so that only a
 // few blocks of the piece are in memory at a time.
 //
