@@ -5,8 +5,8 @@
 // 48 kHz). Every master and baseline runs in a child process, so that its peak memory is its
 // own. Aims: each master at least 50 times faster than real time; peak memory under 64 MB.
 //
-// Usage: vorsk_bench_master_bench [minutes]  (default 15; the archives must be beside the
-// program). The piece goes to a scratch folder in $TMPDIR and is removed afterwards.
+// Usage: vorsk_bench_master_bench [minutes [format]]  (default 15 minutes, every format; the
+// archives must be beside the program). The piece goes to a scratch folder in $TMPDIR and is removed afterwards.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -88,6 +88,7 @@ std::string Field(const std::string& text, const std::string& label) {
 
 int main(int argc, char** argv) {
   const std::string minutes = argc > 1 ? argv[1] : "15";
+  const std::string only = argc > 2 ? argv[2] : "";
   fixtures::ScratchDir dir;
   const std::string cli = std::string(VORSK_PROGRAM_DIR) + "/vorsk-cli";
   const std::string command = cli + " -q generate --length " + minutes +
@@ -118,6 +119,7 @@ int main(int argc, char** argv) {
               "encode only: s, CPU s, MB", "aim");
   bool bMet = true;
   for (const master::FormatInfo& format : master::kFormats) {
+    if (!only.empty() && only != format.name) continue;
     job.format = format.format;
     job.outPath = prefix + "Master." + format.extension;
     const Child run = InChild([&] { return master::MasterStems(job).result == master::kMasterOk ? 0 : 1; });

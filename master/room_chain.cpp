@@ -24,7 +24,7 @@ constexpr double kSampleScale = 2147483647.0;
 
 sox_sample_t ToSample(float x) {
   const double v = std::clamp(static_cast<double>(x), -1.0, 1.0) * kSampleScale;
-  return static_cast<sox_sample_t>(std::lrint(v));
+  return static_cast<sox_sample_t>(v < 0.0 ? v - 0.5 : v + 0.5);  // rounded to the nearest
 }
 
 float ToFloat(sox_sample_t s) { return static_cast<float>(static_cast<double>(s) / kSampleScale); }
@@ -151,9 +151,13 @@ class Chain {
     const sox_signalinfo_t wanted = signal;
     const bool bAdded = sox_effect_options(effect, argc, argv) == SOX_SUCCESS &&
                         sox_add_effect(m_chain, effect, &signal, &wanted) == SOX_SUCCESS;
-    std::free(effect);  // the chain keeps copies
-    if (!bAdded) error = std::string("the ") + name + " effect of libsox would not start";
-    return bAdded;
+    if (!bAdded) {
+      sox_delete_effect(effect);
+      error = std::string("the ") + name + " effect of libsox would not start";
+      return false;
+    }
+    std::free(effect);  // the chain owns its copy and the private data
+    return true;
   }
   sox_effects_chain_t* Get() { return m_chain; }
 
