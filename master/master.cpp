@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 
+#include "master/encode_queue.h"
 #include "master/encoder.h"
 #include "master/master_file.h"
 #include "master/peak_limiter.h"
@@ -175,6 +176,7 @@ int EncodeOnce(const Job& job, const FormatInfo& format, long long frames, doubl
   PeakLimiter limiter(kCeilingDbtp, kStemRate);
   std::vector<float> limited, resampled;
   bool bWriteFailed = false;
+  EncodeQueue queue(encoder);
   // Measures and encodes what is ready; input nullptr with a resampler drains it.
   auto emit = [&](std::vector<float>& ready, bool bLast) {
     float* out = ready.data();
@@ -191,7 +193,7 @@ int EncodeOnce(const Job& job, const FormatInfo& format, long long frames, doubl
     if (count > 0) {
       ebur128_add_frames_float(meter.get(), out, count);
       pass.frames += static_cast<long long>(count);
-      if (!encoder.Write(out, count, error)) bWriteFailed = true;
+      if (!queue.Push(out, count)) bWriteFailed = true;
     }
     ready.clear();
     return !bWriteFailed;
@@ -207,32 +209,29 @@ int EncodeOnce(const Job& job, const FormatInfo& format, long long frames, doubl
       },
       error);
   if (progress.Cancelled()) return kMasterCancelled;
-  if (bWriteFailed) {
-    error = "cannot write " + job.outPath + ": " + error;
-    return kMasterWriteFailed;
-  }
   if (mix.Failed()) {
     error = mix.Failure();
     return kMasterStemUnreadable;
   }
-  if (room != kRoomDone) return kMasterEffectFailed;
-  limiter.Flush(limited);
-  if (!emit(limited, false)) {
+  if (room != kRoomDone && !bWriteFailed) return kMasterEffectFailed;
+  // A write that failed is named by the queue.
+  auto writeFailed = [&] {
+    queue.Finish(error);
     error = "cannot write " + job.outPath + ": " + error;
     return kMasterWriteFailed;
-  }
+  };
+  if (bWriteFailed) return writeFailed();
+  limiter.Flush(limited);
+  if (!emit(limited, false)) return writeFailed();
   if (resampler) {
     // Drain the resampler: it gives what it still holds in a few calls.
     for (int i = 0; i < 64; ++i) {
       const long long before = pass.frames;
-      if (!emit(limited, true)) {
-        error = "cannot write " + job.outPath + ": " + error;
-        return kMasterWriteFailed;
-      }
+      if (!emit(limited, true)) return writeFailed();
       if (pass.frames == before) break;
     }
   }
-  if (!encoder.Close(error)) {
+  if (!queue.Finish(error) || !encoder.Close(error)) {
     error = "cannot write " + job.outPath + ": " + error;
     return kMasterWriteFailed;
   }
