@@ -101,8 +101,7 @@ int RunMasterStep(const char* command, const std::vector<std::pair<std::string, 
   *result = report;
   if (report.result == master::kMasterCancelled) return kMasterStepCancelled;
   if (report.result != master::kMasterOk) {
-    std::fprintf(stderr, "vorsk-cli %s: cannot make the master %s: %s\n", command, outPath.c_str(),
-                 report.error.c_str());
+    std::fprintf(stderr, "vorsk-cli %s: no master made: %s\n", command, report.error.c_str());
     return kExitFailed;
   }
   if (verbosity == kCliVerbose) {

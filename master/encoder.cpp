@@ -85,10 +85,13 @@ bool Encoder::Write(float* frames, size_t count, std::string& error) {
       frames[i] += (a - b) * kLsb24;
     }
   }
+  errno = 0;
   const sf_count_t written = sf_writef_float(m_file, frames, static_cast<sf_count_t>(count));
   if (written == static_cast<sf_count_t>(count) && sf_error(m_file) == SF_ERR_NO_ERROR) return true;
+  // The system's cause (a full disk) says more than libsndfile's own text, which some
+  // encoders leave at "Unspecified internal error".
   const int cause = errno;
-  error = sf_error(m_file) != SF_ERR_NO_ERROR ? sf_strerror(m_file) : std::strerror(cause);
+  error = cause != 0 ? std::strerror(cause) : sf_error(m_file) != SF_ERR_NO_ERROR ? sf_strerror(m_file) : "short write";
   return false;
 }
 

@@ -17,7 +17,8 @@
 // destination only when it is whole (master_file.h), so a failed or cancelled run leaves an
 // older master of that name as it was and nothing of its own.
 //
-// Single-threaded; call from one thread at a time. No exceptions leave these functions.
+// Call from one thread at a time (the encoder runs on a thread of its own during pass 2,
+// encode_queue.h; hooks are called on the caller's thread). No exceptions leave these functions.
 #pragma once
 
 #include <functional>
