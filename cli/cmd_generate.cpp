@@ -271,10 +271,14 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     platform::SetMessagePump(nullptr);
     if (bMaster && result == kGenerateOk && !g_interrupted) {
       const std::string prefix = session.m_strSessionPrefix;
-      const int made = RunMasterStep(
+      // A master without every track would pass for the piece: none is made.
+      const int made = session.m_bStemsLost ? kExitFailed : RunMasterStep(
           "generate", SessionStems(prefix), WaveFrames(session.m_strPiecePath), prefix + "Master." + masterExtension,
           masterFlags, MasterTags(session.m_strSessionName, cli, theComposer.m_nSessionId), progress,
           [] { return g_interrupted != 0; }, cli.verbosity, &masterReport);
+      if (session.m_bStemsLost) {
+        std::fputs("vorsk-cli generate: no master made: the tracks could not all be kept for it\n", stderr);
+      }
       if (made == kExitFailed) {
         // Nothing is reported done without all it was asked for.
         DeleteSessionFiles(session);

@@ -155,6 +155,10 @@ int RunMaster(int argc, char** argv, CliVerbosity verbosity) {
   const int status = RunUnderSignals(session, progress, [&]() {
     if (Generate(session) != kGenerateOk) return kExitFailed;
     if (CancellingSignal()) return kMasterStepCancelled;
+    if (session.m_bStemsLost) {
+      std::fputs("vorsk-cli master: no master made: the remade tracks could not all be kept\n", stderr);
+      return kExitFailed;
+    }
     const std::string savedMix = prefix + "Mix.wav";
     if (!platform::FileExists(savedMix)) {
       std::fprintf(stderr, "vorsk-cli master: there is no %s to compare the remade piece with\n", savedMix.c_str());

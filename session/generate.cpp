@@ -230,6 +230,7 @@ class CTrackRun {
     const platform::FileFailure failure = platform::LastFileFailure();
     if (copied == CTrackMixer::kCopyOk && failure.nError == 0) return StepEnd::kDone;
     m_bStemsFailed = true;
+    m_s.m_bStemsLost = true;
     Delete(stem);
     std::string text = "Can't keep the stem: " + stem + "\n";
     text += failure.nError != 0 ? platform::ErrorText(failure.nError) + "."
@@ -399,6 +400,7 @@ int Generate(CSession& s) {
     return FailOnPiece(s, "the session log could not be written", s.m_strSessionPrefix + "log.txt");
   }
 
+  s.m_bStemsLost = false;
   CTrackRun run(s);
   const StepEnd end = run.Run();
   if (end == StepEnd::kCancelled) return kGenerateStopped;

@@ -59,6 +59,9 @@ class CSession {
   bool m_bLogUnsaved = false;      // DeleteSessionFiles also removes the log while set
   // Keep each track's file beside the piece as a stem (session/stems.h); vorsk-cli --stems.
   bool m_bKeepStems = false;
+  // Set by a run whose stems could not all be kept (the piece was made without them); cleared
+  // when the next run starts its tracks.
+  bool m_bStemsLost = false;
   int m_nPlaybackState = kStateIdle;
 
   // The free-space query of the disk check; tests replace it.
