@@ -12,12 +12,14 @@
 #include <cstring>
 #include <iterator>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "cli/master_run.h"
 #include "cli/play_loop.h"
 #include "compose/composer.h"
 #include "render/wave_format.h"
@@ -52,13 +54,15 @@ const char kSummary[] =
     "session's files.\n"
     "With --stems each track is also kept as <session>Stem_<Track>.wav; with --midi FILE the\n"
     "piece is also written as a Standard MIDI File that lines up with Mix.wav.\n"
+    "With --master a finished stereo master of the piece is also written beside it as\n"
+    "<session>Master.<ext> (--format, --loudness; see 'vorsk-cli master --help').\n"
     "With --play the piece then plays as with 'vorsk-cli play'. With -v the flags that make the\n"
     "same piece go to standard error.";
 
 const char kExitStatus[] =
     "0 everything asked for was made. 1 something asked for was not made; the message names it\n"
     "and what was kept: a failure before the piece is whole removes the new session's files, a\n"
-    "MIDI file or stem that fails afterwards keeps the piece. 2 usage error. 130 / 143 / 129\n"
+    "MIDI file, stem or master that fails afterwards keeps the piece. 2 usage error. 130 / 143 / 129\n"
     "Ctrl-C / SIGTERM / SIGHUP: during generation nothing is left; during --play the finished\n"
     "piece stays.";
 
@@ -140,6 +144,21 @@ bool MakeOutFolder(const std::string& outDir) {
   return false;
 }
 
+}  // namespace
+
+int CancellingSignal() { return g_interrupted; }
+
+int RunUnderSignals(CSession& session, CConsoleProgressView& progress, const std::function<int()>& body) {
+  CInterruptScope interrupt;
+  CInterruptPump pump(session, progress);
+  platform::SetMessagePump(&pump);
+  platform::SetMessageBoxes(&progress);
+  const int result = body();
+  platform::SetMessageBoxes(nullptr);
+  platform::SetMessagePump(nullptr);
+  return result;
+}
+
 void CopyOptions(const CliOptions& cli, COptionSet& options) {
   options.SetNote(cli.strNote);
   options.SetScale(cli.strScale);
@@ -155,6 +174,8 @@ void CopyOptions(const CliOptions& cli, COptionSet& options) {
   if (cli.strPianoInt != kPianoIntOff) options.TogglePianoInt();  // any other code is on
   options.SetGenerateLength(cli.strLength);
 }
+
+namespace {
 
 // The length of a track file's sound, rounded to whole seconds.
 long long TrackSeconds(const std::string& path) {
@@ -183,13 +204,16 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   cli.verbosity = verbosity;
   std::string outDir;
   std::string midiPath;
-  bool bOut = false, bPlay = false, bStems = false, bMidi = false;
-  const std::vector<CliExtraFlag> extras = {
+  bool bOut = false, bPlay = false, bStems = false, bMidi = false, bMaster = false;
+  MasterFlags masterFlags;
+  std::vector<CliExtraFlag> extras = {
       {"--out", "DIR", "archive folder for the session (created if needed); default: Archive/ "
                        "beside the program, or ~/Music/Vorsk when installed", &outDir, &bOut},
       {"--play", "", "play the piece when it is made (keys as in 'vorsk-cli play')", nullptr, &bPlay},
       {"--stems", "", "also keep each track as <session>Stem_<Track>.wav", nullptr, &bStems},
-      {"--midi", "FILE", "also write the piece as a Standard MIDI File", &midiPath, &bMidi}};
+      {"--midi", "FILE", "also write the piece as a Standard MIDI File", &midiPath, &bMidi},
+      {"--master", "", "also write a finished stereo master as <session>Master.<ext>", nullptr, &bMaster}};
+  for (const CliExtraFlag& flag : MasterExtraFlags(masterFlags)) extras.push_back(flag);
   switch (ParseCliOptions("generate", argc, argv, extras, cli)) {
     case kCliHelp:
       PrintCliHelp(stdout, "generate", kSummary, kExitStatus, extras);
@@ -210,6 +234,12 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
                "with '-')\n", stderr);
     return kExitUsage;
   }
+  if ((masterFlags.bFormat || masterFlags.bLoudness) && !bMaster) {
+    std::fprintf(stderr, "vorsk-cli generate: %s applies to the master: add --master\n",
+                 masterFlags.bFormat ? "--format" : "--loudness");
+    return kExitUsage;
+  }
+  if (bMaster && !CheckMasterFlags("generate", masterFlags)) return kExitUsage;
   if (!cli.strFromLog.empty() && !LoadLoggedOptions("generate", cli)) return kExitFailed;
   const platform::Places places = platform::ProgramPlaces();
   // The folder is made (with its parents) before anything else, so a bad one is named at once.
@@ -227,7 +257,11 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   CConsoleProgressView progress(stderr, style, bTerminal ? platform::TerminalColumns(STDERR_FILENO) : 0);
   CSession session(options, places, &progress);
   if (bOut) session.m_strArchiveOverride = outDir;
-  session.m_bKeepStems = bStems;
+  // The master is made from the stems; those not asked for go once it is made.
+  session.m_bKeepStems = bStems || bMaster;
+  const std::string masterExtension = master::InfoOf(masterFlags.format).extension;
+  master::Report masterReport;
+  bool bMasterMade = false;
 
   int result = 0;
   {
@@ -247,6 +281,22 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     }
     platform::SetMessageBoxes(nullptr);
     platform::SetMessagePump(nullptr);
+    if (bMaster && result == kGenerateOk && !g_interrupted) {
+      const std::string prefix = session.m_strSessionPrefix;
+      // A master without every track would pass for the piece: none is made.
+      const int made = session.m_bStemsFailed ? kExitFailed : RunMasterStep(
+          "generate", SessionStems(prefix), WaveFrames(session.m_strPiecePath), prefix + "Master." + masterExtension,
+          masterFlags, MasterTags(session.m_strSessionName, cli, theComposer.m_nSessionId), progress,
+          [] { return g_interrupted != 0; }, cli.verbosity, &masterReport);
+      if (session.m_bStemsFailed) {
+        std::fputs("vorsk-cli generate: no master made: the tracks could not all be kept for it\n", stderr);
+      }
+      // Like a MIDI file, a master that fails after the piece is whole costs only itself.
+      bMasterMade = made == kExitOk;
+      if (!bStems && !g_interrupted) {
+        for (const auto& stem : SessionStems(prefix)) platform::DeleteFile(stem.second);
+      }
+    }
     if (g_interrupted && result == 0) {
       // Ctrl-C after the last pump: the piece is made but not kept.
       DeleteSessionFiles(session);
@@ -290,6 +340,7 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   }
   const bool bStemsMissing = bStems && session.m_bStemsFailed;
   if (bMidiWritten) std::printf("MIDI:   %s\n", midiPath.c_str());
+  if (bMasterMade) PrintMasterSummary(session.m_strSessionPrefix + "Master." + masterExtension, masterReport);
   std::printf("Length: %lld min %02lld s\n", seconds / 60, seconds % 60);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     // Nobody learns where the piece is: it is not kept.
@@ -298,9 +349,11 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
     return kExitFailed;
   }
   SaveSession(session);
-  if ((bMidi && !bMidiWritten) || bStemsMissing) {
+  if ((bMidi && !bMidiWritten) || bStemsMissing || (bMaster && !bMasterMade)) {
     std::fprintf(stderr, "vorsk-cli generate: the piece was kept (%s); %s\n", session.m_strPiecePath.c_str(),
-                 bMidi && !bMidiWritten ? "the MIDI file was not" : "some stems were not");
+                 bMidi && !bMidiWritten ? "the MIDI file was not"
+                 : bStemsMissing        ? "some stems were not"
+                                        : "the master was not");
     return kExitFailed;
   }
   if (bPlay) {

@@ -20,6 +20,8 @@ const char kUsage[] =
     "  plan       compose a piece and print its plan (one line per bar)\n"
     "  play       play a piece in the terminal (default: the newest session's)\n"
     "  list       list the sessions of the archive folder, oldest first\n"
+    "  master     make a finished stereo master (FLAC, Ogg, Opus, MP3 or WAV) of a session from\n"
+    "             its log; 'generate --master' makes one with a new piece\n"
     "\n"
     "Options:\n"
     "  -q, --quiet     no progress (messages and results still appear)\n"
@@ -39,7 +41,7 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"generate", RunGenerate}, {"plan", RunPlan}, {"play", RunPlay}, {"list", RunList}};
+    {"generate", RunGenerate}, {"plan", RunPlan}, {"play", RunPlay}, {"list", RunList}, {"master", RunMaster}};
 
 }  // namespace
 
@@ -74,7 +76,7 @@ int main(int argc, char** argv) {
     platform::PrepareProcess();
     return platform::RunGuarded("vorsk-cli", [&] { return command.run(argc - i - 1, argv + i + 1, verbosity); });
   }
-  std::fprintf(stderr, "vorsk-cli: unknown command '%s' (valid: generate, plan, play, list; see "
+  std::fprintf(stderr, "vorsk-cli: unknown command '%s' (valid: generate, plan, play, list, master; see "
                        "'vorsk-cli --help')\n", argv[i]);
   return kExitUsage;
 }

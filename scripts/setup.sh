@@ -9,7 +9,8 @@ set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(build-essential cmake pkg-config libgtest-dev libfluidsynth-dev fluid-soundfont-gm
-  libsndfile1-dev libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libcairo2-dev libpango1.0-dev
+  libsndfile1-dev libsox-dev libebur128-dev libsoxr-dev libsdl2-dev libsdl2-image-dev
+  libsdl2-ttf-dev libcairo2-dev libpango1.0-dev
   fonts-dejavu-core ccache ${VORSK_EXTRA_PACKAGES:-})
 
 . "$root/scripts/install-packages.sh"

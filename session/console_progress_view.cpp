@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-std::string CConsoleProgressView::BarLine(int done, int span, int columns) {
-  const std::string label = "Generating ", count = std::to_string(done) + "/" + std::to_string(span);
+std::string CConsoleProgressView::BarLine(int done, int span, int columns, const std::string& label) {
+  const std::string count = std::to_string(done) + "/" + std::to_string(span);
   // The last column stays free: a terminal that wraps there would break the line.
   const int room = std::max(columns - 1, 0);
   const int barWidth = room - static_cast<int>(label.size() + count.size()) - 3;  // "[", "] "
@@ -58,7 +58,7 @@ void CConsoleProgressView::Print() {
   switch (m_style) {
     case ProgressStyle::kInPlace:
       // "\x1b[K" clears what a longer line drawn before (at a wider size) left on the right.
-      std::fprintf(m_out, "\r%s\x1b[K", BarLine(done, span, m_nColumns).c_str());
+      std::fprintf(m_out, "\r%s\x1b[K", BarLine(done, span, m_nColumns, m_strLabel).c_str());
       break;
     case ProgressStyle::kLines:
       std::fprintf(m_out, "progress %d/%d\n", done, span);

@@ -35,8 +35,12 @@ class CConsoleProgressView : public CNullView, public platform::IMessageBoxes {
   int Show(const std::string& text, const std::string& caption, platform::MbIcon icon,
            platform::MbButtons buttons) override;
 
+  // The word before the bar ("Generating " until changed; vorsk-cli's master step says
+  // "Mastering ").
+  void SetLabel(const std::string& label) { m_strLabel = label; }
+
   // The bar's text for done of span steps in columns (without the control characters).
-  static std::string BarLine(int done, int span, int columns);
+  static std::string BarLine(int done, int span, int columns, const std::string& label = "Generating ");
 
  private:
   // Narrower than this, the bar gives way to the bare count.
@@ -48,4 +52,5 @@ class CConsoleProgressView : public CNullView, public platform::IMessageBoxes {
   int m_nColumns;
   bool m_bShown = false;
   int m_nLower = 0, m_nUpper = 100, m_nPos = 0, m_nStep = 10;
+  std::string m_strLabel = "Generating ";
 };

@@ -41,6 +41,7 @@ TEST_P(KeepStems, EveryRenderedTrackLeavesItsStem) {
   ASSERT_EQ(rig.Generate(), 0);
   EXPECT_EQ(Stems(rig), c.stems);
   EXPECT_TRUE(rig.boxes.shown.empty());
+  EXPECT_FALSE(rig.session.m_bStemsFailed);
   if (!c.bKeep) return;
   // The melody stem is the piano track; every stem is a whole track file of the piece's length.
   const std::string prefix = rig.session.m_strSessionPrefix;
@@ -124,6 +125,8 @@ TEST(Stems, AStemThatCannotBeWrittenIsReportedAndThePieceIsKept) {
   EXPECT_EQ(rig.boxes.shown[0].caption, "Vorsk - Error");
   EXPECT_NE(rig.boxes.shown[0].text.find(blocked), std::string::npos) << rig.boxes.shown[0].text;
   EXPECT_TRUE(platform::FileExists(rig.session.m_strPiecePath));
+  // The session says so, for whoever would build on every stem (the master).
+  EXPECT_TRUE(rig.session.m_bStemsFailed);
   // The stems made before it stay.
   for (const char* stem : {"Stem_Melody.wav", "Stem_Figures.wav", "Stem_LowNotes.wav"}) {
     EXPECT_GT(fixtures::ReadAll(rig.session.m_strSessionPrefix + stem).size(), 44u) << stem;
