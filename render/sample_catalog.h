@@ -72,6 +72,12 @@ class CSampleCatalog {
   // As CopyRange, each sample scaled by a gain falling in a straight line from 1 at the first
   // sample to 0 after the last: a sustained sound cut there ends without a click.
   int CopyRangeFaded(platform::FileHandle archive, platform::FileHandle out, long long offset, int count);
+  // The release of a track's last sound, played on into the tail silence: as CopyRangeScaled,
+  // each sample further scaled by a gain that falls at a steady rate in dB from 1 at the first
+  // sample and reaches 0 after the last. Returns the bytes written (0 for count 0 or a failed
+  // seek, 2 on a short write).
+  int CopyRangeReleased(platform::FileHandle archive, platform::FileHandle out, long long offset,
+                        int count, int level = 1);
 
   // Archive file names and their groups, in the order Data0.dat .. Data3.dat, data4.dat.
   struct Archive {
