@@ -142,14 +142,6 @@ int CSampleCatalog::CopyRhythmSample(platform::FileHandle out, const std::string
   return 0;
 }
 
-int CSampleCatalog::CopyRangeFaded(platform::FileHandle archive, platform::FileHandle out,
-                                   long long offset, int count) {
-  const int samples = count / 2;
-  return CopyShaped(archive, out, offset, count, [samples](int index) {
-    return static_cast<double>(samples - index) / samples;
-  });
-}
-
 int CSampleCatalog::CopyRangeReleased(platform::FileHandle archive, platform::FileHandle out,
                                       long long offset, int count, int level) {
   if (count <= 0) return 0;

@@ -79,9 +79,13 @@ inline constexpr double kFigureEvenness = 0.5;
 inline constexpr double kPadEvenness = 0.5;
 inline constexpr double kEvenMaxDb = 6.0;
 
-// Every sample ends with a raised-cosine fade of this length, so that a cut at its full length
-// never clicks (the notes have already died away by then; the fade only guarantees it).
+// Chokes (a hi-hat closed, a riff note damped) fade over this long.
 inline constexpr int kEndFadeFrames = 441;  // 10 ms
+// Every sample ends with this much silence after its release, and starts with a fade-in this
+// short over what a note struck before the sample's start left there.
+inline constexpr int kEndSilentFrames = 441;  // 10 ms
+inline constexpr int kEndReleaseFrames = 2205;  // 50 ms of closing fall before the silence
+inline constexpr int kStartFadeFrames = 44;   // 1 ms: the attack itself lies just after it
 // The pads enter softly: a raised-cosine fade-in over this share of an eighth.
 inline constexpr double kPadEntryEighths = 0.5;
 

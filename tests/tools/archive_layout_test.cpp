@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "render/sample_catalog.h"
-#include "tools/audio_analysis.h"
+#include "tools/analysis/audio_analysis.h"
 #include "tools/built_archives.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "render/sample_catalog.h"
 #include "render/sustained_tracks.h"
 #include "session/track_mixer.h"
-#include "tools/audio_analysis.h"
+#include "tools/analysis/audio_analysis.h"
 #include "support/fixtures.h"
 #include "tools/built_archives.h"
 
