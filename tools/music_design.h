@@ -54,19 +54,21 @@ inline constexpr int kBassGhostVelocity = 58;
 inline constexpr int kPreviewVelocity = 90;
 
 // Levels: the peak of the loudest sample of each family, in dBFS. The melody is the loudest
-// family; everything that accompanies it sits well below, because the track mixer averages
-// each new track into the piece and restores the peak, which lifts later tracks a little.
+// family and must be heard over everything else together: the accompaniment sits well below,
+// the more so the later its track is mixed, because the track mixer averages each new track
+// into the piece and restores the peak, which lifts a later track against the earlier ones
+// (the melody, mixed first, ends up about 7 dB down, the pads hardly at all).
 inline constexpr double kMelodyPeakDb = -1.5;
-inline constexpr double kChordPeakDb = -12.0;
-inline constexpr double kLowNotePeakDb = -12.0;
-inline constexpr double kFigurePeakDb = -11.0;
-inline constexpr double kRhythmFigurePeakDb = -10.0;
-inline constexpr double kBassPeakDb = -13.0;  // sustained, so under the riffs' peak
-inline constexpr double kDrumPeakDb = -7.0;
+inline constexpr double kChordPeakDb = -17.0;
+inline constexpr double kLowNotePeakDb = -17.0;
+inline constexpr double kFigurePeakDb = -16.0;
+inline constexpr double kRhythmFigurePeakDb = -16.0;
+inline constexpr double kBassPeakDb = -20.0;  // sustained, so under the riffs' peak
+inline constexpr double kDrumPeakDb = -13.0;
 inline constexpr double kPreviewPeakDb = -6.0;
 // The pads sound all the time, so their peaks sit well under the chords'.
-inline constexpr double kStringsPeakDb = -18.0;
-inline constexpr double kVoicesPeakDb = -20.0;
+inline constexpr double kStringsPeakDb = -26.0;
+inline constexpr double kVoicesPeakDb = -28.0;
 
 // Evening: the SoundFont's piano zones differ by up to 8 dB in loudness between neighbouring
 // keys. Each sample of a piano family is moved this fraction of the way towards its family's
