@@ -1,6 +1,7 @@
 // Whole pieces from the built archives, measured as the sound report measures them: every
-// track's attacks on the grid, sustained notes in tune, no DC, no cut at the end. And the
-// catalog walked sample by sample: tuning, DC, attack placement and end level.
+// track's attacks on the grid, sustained notes in tune, no DC, no cut at the end, the melody
+// heard over the rest, an accompaniment without semitone clashes. And the catalog walked sample
+// by sample: tuning, DC, attack placement and end level.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -47,8 +48,9 @@ std::string Generate(const PieceCase& p, const fixtures::ScratchDir& dir) {
   return start == std::string::npos ? "" : out.substr(start, mix - start);
 }
 
-TEST(FinishedPieces, AttacksOnTheGridNotesInTuneNoDcAndNoCutAtTheEnd) {
+TEST(FinishedPieces, AttacksOnTheGridNotesInTuneNoDcNoCutAtTheEndTheMelodyHeardAndNoClashes) {
   SKIP_UNLESS_ARCHIVES_BUILT();
+  int heldBeats = 0, clashBeats = 0;
   for (const PieceCase& p : kPieces) {
     SCOPED_TRACE(std::string(p.note) + " " + p.scale + " tempo " + std::to_string(p.tempo));
     fixtures::ScratchDir dir;
@@ -75,7 +77,18 @@ TEST(FinishedPieces, AttacksOnTheGridNotesInTuneNoDcAndNoCutAtTheEnd) {
     // Where the music stops, nothing is cut: its last sounds die away. (Over the whole last 2 s
     // a drum hit of the last bar can decay faster than that; the report prints both.)
     EXPECT_LE(f.tailStepDb, 12.0);
+    // The melody over everything else together in most bars, its notes standing out in their
+    // own harmonic bands, and the band not far under it.
+    EXPECT_GE(f.barsMelodyOnTop, 0.8);
+    EXPECT_LE(f.maskedShare, 0.05);
+    EXPECT_LE(f.medianMarginDb, 12.0);
+    heldBeats += f.heldBeats;
+    clashBeats += f.clashBeats;
   }
+  // The accompaniment agrees with itself: semitone clashes with bass, strings or voices on at
+  // most 1 % of the beats where two or more parts hold notes.
+  EXPECT_GE(heldBeats, 500);
+  EXPECT_LE(clashBeats, heldBeats / 100);
 }
 
 TEST(FinishedPieces, EverySampleOfTheCatalogIsInTuneWithoutDcPlacedAndEndsInSilence) {
