@@ -109,19 +109,23 @@ bool ReadMidi(const std::string& path, MidiParts& parts, double& bpm) {
 }
 
 // The attack near frame at, on the level env (PeakEnvelope over 10 ms): the point where the
-// level has covered half of its rise from the quietest moment in the 40 ms to 5 ms before to
-// the loudest in the 60 ms after. False when there is no clear rise (under 6 dB) there.
+// level has covered half of its rise from the quietest moment to the loudest within 50 ms before
+// and 60 ms after at (the quietest taken before the loudest). False when there is no clear rise
+// (under 6 dB) there.
 bool AttackNear(const std::vector<double>& env, double at, double& attack) {
-  const long before = static_cast<long>(at - 0.040 * kRate), lastBefore = static_cast<long>(at - 0.005 * kRate);
-  const long after = static_cast<long>(at + 0.060 * kRate);
-  if (before < 0 || after >= static_cast<long>(env.size())) return false;
-  double low = env[static_cast<size_t>(before)], top = 0.0;
-  for (long k = before; k <= lastBefore; ++k) low = std::min(low, env[static_cast<size_t>(k)]);
-  for (long k = lastBefore; k <= after; ++k) top = std::max(top, env[static_cast<size_t>(k)]);
-  if (top < 2.0 * low || top < 1e-4) return false;
-  const double half = 0.5 * (low + top);
-  long k = lastBefore;
-  while (k < after && env[static_cast<size_t>(k)] < half) ++k;
+  const long from = static_cast<long>(at - 0.050 * kRate), to = static_cast<long>(at + 0.060 * kRate);
+  if (from < 0 || to >= static_cast<long>(env.size())) return false;
+  long top = from;
+  for (long k = from; k <= to; ++k)
+    if (env[static_cast<size_t>(k)] > env[static_cast<size_t>(top)]) top = k;
+  long low = from;
+  for (long k = from; k <= top; ++k)
+    if (env[static_cast<size_t>(k)] < env[static_cast<size_t>(low)]) low = k;
+  const double lowLevel = env[static_cast<size_t>(low)], topLevel = env[static_cast<size_t>(top)];
+  if (topLevel < 2.0 * lowLevel || topLevel < 1e-4) return false;
+  const double half = 0.5 * (lowLevel + topLevel);
+  long k = low;
+  while (k < top && env[static_cast<size_t>(k)] < half) ++k;
   attack = static_cast<double>(k);
   return true;
 }
