@@ -150,8 +150,11 @@ int CSampleCatalog::CopyRangeReleased(platform::FileHandle archive, platform::Fi
   // Falls by wave::kReleaseDecayDb over the range, lowered by the level it would end at so
   // that the last sample reaches 0: a constant fall in dB, as a struck string dies away.
   const double floor = std::pow(10.0, -wave::kReleaseDecayDb / 20.0);
-  return CopyShaped(archive, out, offset, count, [=](int index) {
-    const double decay = std::pow(floor, static_cast<double>(index) / samples);
-    return gain * (decay - floor) / (1.0 - floor);
+  const double step = std::pow(floor, 1.0 / samples);
+  double decay = 1.0;  // floor^(index / samples), one step per sample (the copy goes in order)
+  return CopyShaped(archive, out, offset, count, [&](int) {
+    const double shaped = gain * (decay - floor) / (1.0 - floor);
+    decay *= step;
+    return shaped;
   });
 }
