@@ -38,6 +38,7 @@ std::vector<int16_t> ReadRange(std::FILE* f, long long offset, int bytes) {
 int WalkArchives(const std::string& dir, bool list) {
   const CSampleCatalog catalog;
   std::map<std::string, FamilyWorst> worst;
+  int read = 0;
   for (const auto& archive : catalog.Archives()) {
     const std::string path = dir + "/" + archive.fileName;
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -45,6 +46,7 @@ int WalkArchives(const std::string& dir, bool list) {
       std::fprintf(stderr, "vorsk_sound_report: cannot read %s; its samples are left out\n", path.c_str());
       continue;
     }
+    ++read;
     long long offset = 0;
     for (size_t i = 0; i < archive.group->m_names.size(); ++i) {
       const std::string& name = archive.group->m_names[i];
@@ -71,6 +73,10 @@ int WalkArchives(const std::string& dir, bool list) {
       }
     }
     std::fclose(f);
+  }
+  if (read == 0) {
+    std::fprintf(stderr, "vorsk_sound_report: no archive in %s\n", dir.c_str());
+    return 1;
   }
   std::printf("family\tsamples\tworst DC\tloudest end (last 10 ms)\tworst attack offset\tworst tuning (of)\n");
   for (const auto& [family, w] : worst)
