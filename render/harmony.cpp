@@ -1,6 +1,7 @@
 #include "render/harmony.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "compose/pitch_names.h"
@@ -123,6 +124,11 @@ std::vector<Span> AnalysePlan(const std::vector<render::PlanBar>& bars, const Ke
     const render::PlanBar& plan = bars[b];
     const int barStart = static_cast<int>(b) * kEighthsPerBar;
     std::vector<int> covered(candidates.size(), 0);
+    struct Event {
+      int at, len, p;
+      bool chord;
+    };
+    std::vector<Event> events;
     std::vector<std::pair<int, Triad>> placed;  // eighth in the bar, triad
     int at = 0;
     for (size_t i = 0; i < plan.Events(); ++i) {
@@ -132,22 +138,45 @@ std::vector<Span> AnalysePlan(const std::vector<render::PlanBar>& bars, const Ke
       for (size_t t = 0; t < candidates.size(); ++t) {
         if (candidates[t].Contains(p)) covered[t] += heard;
       }
-      if (chords != nullptr && chords->Next(p, len) != 0 && at < kEighthsPerBar) {
-        placed.emplace_back(at, ChordTriad(p, key));
-      }
+      const bool chord = chords != nullptr && chords->Next(p, len) != 0 && at < kEighthsPerBar;
+      if (chord) placed.emplace_back(at, ChordTriad(p, key));
+      if (at < kEighthsPerBar) events.push_back({at, len, p, chord});
       at += std::max(0, len);
     }
     const size_t best = static_cast<size_t>(std::max_element(covered.begin(), covered.end()) - covered.begin());
     const Triad melody = candidates[best];
-    if (placed.empty()) {
-      add(barStart, kEighthsPerBar, melody);
-      continue;
-    }
-    add(barStart, placed.front().first, spans.empty() ? melody : spans.back().triad);
+    // The triad of each eighth: a chord rules until the next one, the bar's melody triad where
+    // the bar has none.
+    std::array<Triad, kEighthsPerBar> eighths;
+    eighths.fill(placed.empty() || spans.empty() ? melody : spans.back().triad);
     for (size_t k = 0; k < placed.size(); ++k) {
       const int end = k + 1 < placed.size() ? placed[k + 1].first : kEighthsPerBar;
-      add(barStart + placed[k].first, end - placed[k].first, placed[k].second);
+      for (int e = placed[k].first; e < end; ++e) eighths[static_cast<size_t>(e)] = placed[k].second;
     }
+    // Away from a chord being held, a melody note of two eighths or more that the triad lacks
+    // (the low note track doubles it) moves the harmony to the nearest triad that holds it,
+    // until the harmony changes again.
+    for (const Event& e : events) {
+      const Triad now = eighths[static_cast<size_t>(e.at)];
+      if (e.chord || e.len < 2 || now.Contains(e.p)) continue;
+      const Triad* nearest = nullptr;
+      int shared = -1;
+      for (const Triad& t : candidates) {
+        if (!t.Contains(e.p)) continue;
+        int common = 0;
+        for (const int pc : t.PitchClasses()) common += now.Contains(pc) ? 1 : 0;
+        if (common > shared) {
+          shared = common;
+          nearest = &t;
+        }
+      }
+      if (nearest == nullptr) continue;
+      const auto nextChord = std::find_if(placed.begin(), placed.end(), [&e](const auto& c) { return c.first > e.at; });
+      const int until = nextChord == placed.end() ? kEighthsPerBar : nextChord->first;
+      for (int k = e.at; k < until && eighths[static_cast<size_t>(k)] == now; ++k)
+        eighths[static_cast<size_t>(k)] = *nearest;
+    }
+    for (int k = 0; k < kEighthsPerBar; ++k) add(barStart + k, 1, eighths[static_cast<size_t>(k)]);
   }
   return spans;
 }

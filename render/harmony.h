@@ -87,7 +87,12 @@ struct Span {
 };
 
 // The harmony of the plan's bars, spans covering 8 x bars.size() eighths. chords is the chord
-// track's placer, or null when the piece has no chord track.
+// track's placer, or null when the piece has no chord track. A chord's triad rules from its note
+// until the next chord; a bar without chords takes the melody triad covering most of it. Away
+// from a chord being held (on any note that does not carry one), a melody note of two eighths
+// or more that the triad lacks moves the harmony to the melody triad holding it that shares
+// most with the one before, until the next chord or move: the low note track doubles such notes
+// in the bass register, where a triad without them would clash.
 std::vector<Span> AnalysePlan(const std::vector<render::PlanBar>& bars, const Key& key, CChordPlacer* chords);
 
 // The triad sounding longest in bar (ties to the earlier one).

@@ -69,9 +69,9 @@ int MelodyVelocity(const CComposer& c, size_t noteIndex) {
 }
 
 std::vector<Note> MelodyNotes(const CComposer& c, const PieceTracks&) {
-  const bool tempo60 = c.m_nTempo == 60;
-  const long long leadIn =
-      Ticks(wave::MsToEvenBytes(tempo60 ? wave::kPianoLeadInMs60 : wave::kPianoLeadInMs90), c.m_nTempo);
+  // The piano track starts earlier than the others, and its samples carry that much before
+  // their attack: a melody note sounds on the same grid as the rest, one pad in.
+  const long long leadIn = PadTicks(c);
   std::vector<Note> notes;
   size_t index = 0;
   const auto bars = PlanBars(c);

@@ -4,7 +4,8 @@
 //
 // Parts, each from one emitter (the table in midi_export.cpp) and each only when the options
 // render its track:
-//  - Melody (always): every plan note from the piano track's lead-in, held as the piano track
+//  - Melody (always): every plan note where it sounds, one pad in like the other tracks (the
+//    piano track starts earlier, and its samples carry that much before their attack), held as the piano track
 //    holds it (one eighth into the next note, the last note of the piece its own length); its
 //    velocity follows the plan's level as the piano track scales it (intensity on), else full;
 //  - Chords (Hand "F"): the chord track's chords, in the voicing of the sample that plays;

@@ -65,6 +65,7 @@ int CComposer::RenderCH(const std::string& archivePath) {
     std::string voiceEvents = events[voice];
     std::string voiceTiming = timing;
     bool overhang = false;
+    int released = 0;  // bytes of the tail the last chord's release took
     for (int bar = 0; bar < m_nBars; ++bar) {
       if (PumpAndCheckAbort(*this)) return kRenderAborted;
       const std::string barEvents = CutAtBar(voiceEvents);
@@ -76,25 +77,31 @@ int CComposer::RenderCH(const std::string& archivePath) {
         const char variant = barEvents[3 * j + 2];
         std::string sample;
         int bytes;
+        bool lastOfPiece = false;
         if (variant == '0') {
           sample = kSilenceName;
           bytes = (overhang ? len - 1 : len) * eighth;
           overhang = false;
         } else {
           sample = harmony::ChordSampleName(p, m_strScaleCode, m_nTempo, len, variant - '0');
-          const bool lastOfPiece = bar == m_nBars - 1 && j == count - 1;
+          lastOfPiece = bar == m_nBars - 1 && j == count - 1;
           bytes = (lastOfPiece ? len : len + 1) * eighth;
           overhang = true;
         }
         const int offset = catalog.FindChordOffset(sample);
         if (offset < 0) return Fail(*this, kRenderNoArchive);
         catalog.CopyRange(m_hArchive, m_hOutWave, offset, bytes);
+        if (lastOfPiece) {
+          // The piece's last chord rings on into the tail silence and dies away there.
+          released = wave::ReleaseBytes(m_nTempo, pad);
+          catalog.CopyRangeReleased(m_hArchive, m_hOutWave, offset + bytes, released);
+        }
       }
     }
 
     const int tailSilence = catalog.FindChordOffset(kSilenceName);
     if (tailSilence < 0) return Fail(*this, kRenderNoTailSilence);
-    catalog.CopyRange(m_hArchive, m_hOutWave, tailSilence, pad);
+    catalog.CopyRange(m_hArchive, m_hOutWave, tailSilence, pad - released);
     if (FinishVoiceFile(*this) != kRenderOk) return kRenderFileFailed;
   }
   return FinishArchive(*this);

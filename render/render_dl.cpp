@@ -31,6 +31,7 @@ int CComposer::RenderDL(const std::string& archivePath) {
   catalog.m_dPadMs = m_dEighthMs;
   m_nSectionChoices = 0;
   const int pad = wave::PadBytes(m_dEighthMs);
+  int released = 0;  // bytes of the tail the release of the piece's last loop took
 
   // Lays loops from the remaining bars, the next one after seven bars and a half of silence.
   auto loopCycle = [&](int remaining) -> int {
@@ -43,6 +44,15 @@ int CComposer::RenderDL(const std::string& archivePath) {
       const int loopBars = std::min(remaining, kLoopBars);
       if (catalog.CopyRhythmSample(m_hOutWave, loop, loopBars * bar + (more ? bar / 2 : 0)) != 0)
         return kRenderNoArchive;
+      if (!more) {
+        // The loop that ends the piece rings on into the tail silence and dies away there.
+        released = wave::ReleaseBytes(m_nTempo, pad);
+        const int offset = catalog.FindRhythmOffset(loop);
+        if (offset < 0 || catalog.CopyRangeReleased(catalog.m_hArchive, m_hOutWave,
+                                                    offset + static_cast<long long>(loopBars) * bar,
+                                                    released) != released)
+          return kRenderNoArchive;
+      }
       if (more) {
         if (catalog.CopyRhythmSample(m_hOutWave, kSilenceName, bar / 2) != 0)
           return kRenderNoArchive;
@@ -60,6 +70,7 @@ int CComposer::RenderDL(const std::string& archivePath) {
     if (!OpenVoiceFile(*this, catalog, m_strTempDL[voice])) return kRenderNoVoiceFile;
     catalog.CopyRhythmSample(m_hOutWave, kSilenceName, pad);
     int remaining = m_nBars;
+    released = 0;
     if (voice == 1) {
       // The second voice starts with its first section's worth of silence.
       for (int i = 0; i < kLoopBars && remaining > 0; ++i, --remaining) {
@@ -70,7 +81,7 @@ int CComposer::RenderDL(const std::string& archivePath) {
     const int result = loopCycle(remaining);
     if (result == kRenderAborted) return result;
     if (result != kRenderOk) return Fail(*this, result);
-    catalog.CopyRhythmSample(m_hOutWave, kSilenceName, pad);
+    catalog.CopyRhythmSample(m_hOutWave, kSilenceName, pad - released);
     if (FinishVoiceFile(*this) != kRenderOk) return kRenderFileFailed;
   }
   return kRenderOk;

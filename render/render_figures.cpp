@@ -1,7 +1,8 @@
 // The two figure tracks, one algorithm: every melody note is followed by a recorded figure of
 // its pitch class and length, notes alternating between two voice files.
 //  - accompaniment figures (TA): the event's own note, variants 1..5 chosen while splitting,
-//    one eighth of overhang, an unavailable figure plays silence;
+//    one eighth of overhang, an unavailable figure plays silence, the piece's last figure rings
+//    on into the tail silence;
 //  - rhythm figures (TF): the previous event's note (the first event gets "99"), variants 1..7
 //    chosen while writing from counters that both voices share, half an eighth of overhang, an
 //    available figure that cannot be found fails the track.
@@ -28,10 +29,11 @@ struct FigureRules {
   bool variantWhileSplitting;
   bool overhangHalfEighth;
   bool missingFigureFails;
+  bool releaseLastFigure;  // the last figure rings on into the tail (a riff ends damped)
 };
 
-constexpr FigureRules kAccompaniment{"TA", 5, false, true, false, false};
-constexpr FigureRules kRhythmFigures{"TF", 7, true, false, true, true};
+constexpr FigureRules kAccompaniment{"TA", 5, false, true, false, false, true};
+constexpr FigureRules kRhythmFigures{"TF", 7, true, false, true, true, false};
 
 // Counters (or availability) indexed by variant or length 1..8 and pitch class 1..12.
 using LengthClassTable = std::array<std::array<int, 13>, kLengths + 1>;
@@ -136,6 +138,7 @@ class FigureRenderer {
     const int overhang = m_rules.overhangHalfEighth ? eighth / 2 : eighth;
     int overhangs = 0;
     bool firstEvent = true;
+    int released = 0;  // bytes of the tail the last figure's release took
     const std::string& lengths = m_lengths[voice];
     for (size_t i = 0; i < lengths.size(); ++i) {
       if (PumpAndCheckAbort(m_c)) return kRenderAborted;
@@ -168,14 +171,20 @@ class FigureRenderer {
         overhangs = 0;
       }
       firstEvent = false;
+      const bool figure = offset >= 0;
       if (offset < 0) offset = m_catalog.FindAccompOffset(kSilenceName);
       if (offset < 0) return Fail(m_c, kRenderNoArchive);
       m_catalog.CopyRange(m_c.m_hArchive, m_c.m_hOutWave, offset, bytes);
+      if (figure && !furtherEvents && m_rules.releaseLastFigure) {
+        // The piece's last figure rings on into the tail silence and dies away there.
+        released = wave::ReleaseBytes(m_c.m_nTempo, pad);
+        m_catalog.CopyRangeReleased(m_c.m_hArchive, m_c.m_hOutWave, offset + bytes, released);
+      }
     }
 
     const int tailSilence = m_catalog.FindAccompOffset(kSilenceName);
     if (tailSilence < 0) return Fail(m_c, kRenderNoTailSilence);
-    m_catalog.CopyRange(m_c.m_hArchive, m_c.m_hOutWave, tailSilence, pad);
+    m_catalog.CopyRange(m_c.m_hArchive, m_c.m_hOutWave, tailSilence, pad - released);
     return FinishVoiceFile(m_c);
   }
 

@@ -112,7 +112,7 @@ class CSustainedRenderer {
         const int held = note.length * eighth;
         if (!WriteSilence(rest > 0 ? rest * eighth : 0) ||
             m_catalog.CopyRange(m_c.m_hArchive, m_c.m_hOutWave, note.offset, held) != held ||
-            m_catalog.CopyRangeFaded(m_c.m_hArchive, m_c.m_hOutWave, note.offset + held, eighth) != eighth)
+            m_catalog.CopyRangeReleased(m_c.m_hArchive, m_c.m_hOutWave, note.offset + held, eighth) != eighth)
           return Fail(m_c, kRenderFileFailed);
         written = note.start + note.length;
         ringing = true;

@@ -113,6 +113,7 @@ int CComposer::RenderTP(const std::string& archivePath) {
     std::string voiceTiming = timing;
     size_t level = 0;
     bool firstEvent = true;
+    int released = 0;  // bytes of the tail the last note's release took
     for (int bar = 0; bar < m_nBars; ++bar) {
       if (PumpAndCheckAbort(*this)) return kRenderAborted;
       const std::string barEvents = CutAtBar(voiceEvents);
@@ -142,14 +143,23 @@ int CComposer::RenderTP(const std::string& archivePath) {
         } else {
           copied = catalog.CopyRange(m_hArchive, m_hOutWave, offset, bytes);
         }
-        level += 2;
         if (copied != bytes) return Fail(*this, kRenderShortCopy);
+        if (slot != '0' && lastOfPiece) {
+          // The last note is not cut where the piece ends: it rings on into the tail silence
+          // and dies away there.
+          released = wave::ReleaseBytes(m_nTempo, tail);
+          const int noteLevel = scaled ? ParseNumber(levels[voice], level, 2) : 1;
+          if (catalog.CopyRangeReleased(m_hArchive, m_hOutWave, offset + bytes, released, noteLevel) !=
+              released)
+            return Fail(*this, kRenderShortCopy);
+        }
+        level += 2;
       }
     }
 
     const int tailSilence = catalog.FindPianoOffset(kSilenceName);
     if (tailSilence < 0) return Fail(*this, kRenderNoTailSilence);
-    catalog.CopyRange(m_hArchive, m_hOutWave, tailSilence, tail);
+    catalog.CopyRange(m_hArchive, m_hOutWave, tailSilence, tail - released);
     if (FinishVoiceFile(*this) != kRenderOk) return kRenderFileFailed;
   }
   return FinishArchive(*this);

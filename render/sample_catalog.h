@@ -74,9 +74,14 @@ class CSampleCatalog {
   int CopyRangeScaled(platform::FileHandle archive, platform::FileHandle out, long long offset,
                       int count, int level);
 
-  // As CopyRange, each sample scaled by a gain falling in a straight line from 1 at the first
-  // sample to 0 after the last: a sustained sound cut there ends without a click.
-  int CopyRangeFaded(platform::FileHandle archive, platform::FileHandle out, long long offset, int count);
+  // A release: as CopyRangeScaled,
+  // each sample further scaled by a gain that falls at a steady rate in dB from 1 at the first
+  // sample and reaches 0 after the last. A sustained sound cut there dies away without a click
+  // or a sudden drop (a track's last sound in the tail silence, a bass note or pad after its
+  // held eighths). Returns the bytes written (0 for count 0 or a failed seek, 2 on a short
+  // write).
+  int CopyRangeReleased(platform::FileHandle archive, platform::FileHandle out, long long offset,
+                        int count, int level = 1);
 
   // Archive file names and their groups, in the order Data0.dat .. Data3.dat, data4.dat.
   struct Archive {
@@ -122,5 +127,5 @@ inline constexpr int kBassTimbre = 2;
 // Eighths a BS sample holds for its code (the eighths the note is held): 5, 6, 6, 7 for 2..5.
 int BassNoteEighths(int code);
 // Eighths a string or voice pad is held; the sample rings out one eighth more. A pad cut
-// earlier is faded over the eighth after the cut.
+// earlier is released over the eighth after the cut.
 inline constexpr int kPadHeldEighths = 16;

@@ -6,7 +6,8 @@
 // (the caller rewinds it), pumping once per bar; then writes its notes alternately into two
 // voice files, pumping once per bar of each voice, with the pad of silence before the first
 // bar. A note sounds its length and rings one more eighth into the next note of the other
-// voice, faded to nothing over that eighth, so a cut never clicks. What follows a voice's last
+// voice, released over that eighth (falling at a steady rate in dB to nothing), so a cut never
+// clicks nor drops suddenly. What follows a voice's last
 // note is silence, up to the length its header announces. The three temporary names (the
 // third for the two-voice mix) are taken first; results as render/render_codes.h.
 //

@@ -1,4 +1,5 @@
-// The wave primitives of CSampleCatalog: header writer and the three range copies.
+// The wave primitives of CSampleCatalog: header writer and the range copies.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,32 @@ void ScaleInPlace(unsigned char* bytes, int count, double gain) {
     bytes[i] = static_cast<unsigned char>(scaled & 0xFF);
     bytes[i + 1] = static_cast<unsigned char>(scaled >> 8);
   }
+}
+
+// Copies count bytes from offset of archive to out, sample i scaled by gainAt(i); returns the
+// bytes written, 0 on a failed seek, 2 on a short write.
+template <typename GainAt>
+int CopyShaped(platform::FileHandle archive, platform::FileHandle out, long long offset, int count,
+               GainAt gainAt) {
+  if (!platform::SeekFile(archive, offset)) return 0;
+  unsigned char buffer[wave::kCopyBufferBytes];
+  int total = 0;
+  while (total < count) {
+    const int want = count - total < wave::kCopyBufferBytes ? count - total : wave::kCopyBufferBytes;
+    const int read = platform::ReadFile(archive, buffer, want);
+    if (read == 0) break;
+    for (int i = 0; i + 1 < read; i += 2) {
+      const double gain = gainAt((total + i) / 2);
+      const auto s = static_cast<int16_t>(buffer[i] | (buffer[i + 1] << 8));
+      const auto shaped = static_cast<uint16_t>(static_cast<int16_t>(static_cast<int>(s * gain)));
+      buffer[i] = static_cast<unsigned char>(shaped & 0xFF);
+      buffer[i + 1] = static_cast<unsigned char>(shaped >> 8);
+    }
+    const int written = platform::WriteFile(out, buffer, read);
+    if (written < read) return 2;
+    total += written;
+  }
+  return total;
 }
 
 }  // namespace
@@ -118,27 +145,19 @@ int CSampleCatalog::CopyRhythmSample(platform::FileHandle out, const std::string
   return 0;
 }
 
-int CSampleCatalog::CopyRangeFaded(platform::FileHandle archive, platform::FileHandle out,
-                                   long long offset, int count) {
-  if (!platform::SeekFile(archive, offset)) return 0;
+int CSampleCatalog::CopyRangeReleased(platform::FileHandle archive, platform::FileHandle out,
+                                      long long offset, int count, int level) {
+  if (count <= 0) return 0;
+  const double gain = GainOfLevel(level);
   const int samples = count / 2;
-  unsigned char buffer[wave::kCopyBufferBytes];
-  int total = 0;
-  while (total < count) {
-    const int want = count - total < wave::kCopyBufferBytes ? count - total : wave::kCopyBufferBytes;
-    const int read = platform::ReadFile(archive, buffer, want);
-    if (read == 0) break;
-    for (int i = 0; i + 1 < read; i += 2) {
-      const int index = (total + i) / 2;
-      const double gain = static_cast<double>(samples - index) / samples;
-      const auto s = static_cast<int16_t>(buffer[i] | (buffer[i + 1] << 8));
-      const auto faded = static_cast<uint16_t>(static_cast<int16_t>(static_cast<int>(s * gain)));
-      buffer[i] = static_cast<unsigned char>(faded & 0xFF);
-      buffer[i + 1] = static_cast<unsigned char>(faded >> 8);
-    }
-    const int written = platform::WriteFile(out, buffer, read);
-    if (written < read) return 2;
-    total += written;
-  }
-  return total;
+  // Falls by wave::kReleaseDecayDb over the range, lowered by the level it would end at so
+  // that the last sample reaches 0: a constant fall in dB, as a struck string dies away.
+  const double floor = std::pow(10.0, -wave::kReleaseDecayDb / 20.0);
+  const double step = std::pow(floor, 1.0 / samples);
+  double decay = 1.0;  // floor^(index / samples), one step per sample (the copy goes in order)
+  return CopyShaped(archive, out, offset, count, [&](int) {
+    const double shaped = gain * (decay - floor) / (1.0 - floor);
+    decay *= step;
+    return shaped;
+  });
 }

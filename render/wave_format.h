@@ -65,4 +65,13 @@ constexpr int kDataSizeOffset = 40;
 constexpr double kPianoLeadInMs60 = 469, kPianoLeadInMs90 = 312;
 constexpr double kPianoTailMs60 = 531, kPianoTailMs90 = 354;
 
+// The release a track's last sound is given in the tail silence: at most one eighth (a pad at
+// tempo 90 is 30 bytes shorter than the eighth, so the pad bounds it), falling this far at a
+// steady rate before it closes to nothing: gentle enough that, on top of a piano's own damped
+// release, the piece's end falls no faster than a note dying away.
+constexpr int ReleaseBytes(int tempo, int tailBytes) {
+  return EighthBytes(tempo) < tailBytes ? EighthBytes(tempo) : tailBytes;
+}
+constexpr double kReleaseDecayDb = 30.0;
+
 }  // namespace wave

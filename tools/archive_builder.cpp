@@ -74,6 +74,7 @@ bool BuildArchive(CNoteSynth& synth, const SampleGroup& group, const std::string
   for (size_t i = 0; i < group.m_names.size(); ++i) {
     if (!ParseSampleName(group.m_names[i], group.m_sizes[i], requests[i], error)) return false;
     sounds[i] = RenderSample(synth, requests[i]);
+    RemoveMean(sounds[i]);
     if (!synth.Error().empty()) {
       error = group.m_names[i] + ": " + synth.Error();
       return false;

@@ -17,13 +17,12 @@ Sound RenderDrumLoop(CNoteSynth& synth, const SampleRequest& request) {
   for (const music::DrumHit& hit : music::DrumGroove(request.loop)) {
     const long at = hit.bar * bar + hit.step * sixteenth;
     const long stopAt = hit.chokeStep >= 0 ? hit.chokeStep * sixteenth - kEndFadeFrames : -1;
-    MixIn(out, at, synth.Note({kDrumKit, hit.key, hit.velocity, kDrumHoldFrames}), 1.0f, stopAt,
-          kEndFadeFrames);
+    PlaceNote(out, synth, request, at, {kDrumKit, hit.key, hit.velocity, kDrumHoldFrames}, stopAt);
   }
   // The ring-out: whatever still sounds after the fill fades over the quarter bar before 8.5 bars;
   // the drum track cuts the loop there, and the rest of the sample is silence.
   FadeOutFrom(out, music::kGrooveBars * bar + bar / 4, static_cast<int>(bar / 4));
-  FadeOutEnd(out, kEndFadeFrames);
+  FinishSample(out, request);
   return out;
 }
 

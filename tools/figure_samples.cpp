@@ -83,22 +83,21 @@ Sound RenderFigure(CNoteSynth& synth, const SampleRequest& request) {
     const int lift = stroke.step % 4 == 0 ? kFigureAccentLift : 0;
     for (const int interval : stroke.intervals) {
       const int velocity = (interval == kRoot ? kFigureRootVelocity : kFigureOtherVelocity) + lift;
-      MixIn(out, at,
-            synth.Note(
-                {kPiano, RootKey(request.pitchClass, kFigureLowestRoot) + interval, velocity, release - at}),
-            1.0f);
+      PlaceNote(out, synth, request, at, {kPiano, RootKey(request.pitchClass, kFigureLowestRoot) + interval, velocity, release - at});
     }
   }
-  FadeOutEnd(out, kEndFadeFrames);
+  FinishSample(out, request);
   return out;
 }
 
 Sound RenderRhythmFigure(CNoteSynth& synth, const SampleRequest& request) {
   Sound out(static_cast<size_t>(request.frames), 0.0f);
   const int sixteenth = request.eighthFrames / 2;
-  // The riff runs through the whole sample but its last eighth. Each note is damped before the
-  // next sixteenth begins, so wherever the track cuts the figure (on a sixteenth), it is silent.
-  const int lastStart = request.frames - request.eighthFrames - sixteenth;
+  // The riff runs through the figure's own length: the track cuts it half an eighth later, or
+  // at its length where the piece ends, and the next figure strikes there. Each note is damped
+  // before the next sixteenth begins, and none is struck (its slow start pre-rolled before its
+  // sixteenth) where the track cuts, so both cuts fall in silence.
+  const int lastStart = std::min(request.frames - request.eighthFrames - sixteenth, (2 * request.length - 1) * sixteenth);
   const std::vector<Stroke> cycle = RiffCycle(request.variant);
   // The gate keeps its share of the sixteenth at any tempo, so the note has as long to die away.
   const int gate = static_cast<int>(static_cast<long>(kBassGateFrames) * request.eighthFrames / kEighthFramesAt60);
@@ -110,10 +109,10 @@ Sound RenderRhythmFigure(CNoteSynth& synth, const SampleRequest& request) {
       if (stroke.ghost) velocity = kBassGhostVelocity;
       const NoteSpec note{kRiffBass, RootKey(request.pitchClass, kRiffLowestRoot) + stroke.intervals.front(),
                           velocity, gate};
-      MixIn(out, at, synth.Note(note), 1.0f, at + sixteenth - kEndFadeFrames, kEndFadeFrames);
+      PlaceNote(out, synth, request, at, note, at + sixteenth - kEndFadeFrames);
     }
   }
-  FadeOutEnd(out, kEndFadeFrames);
+  FinishSample(out, request);
   return out;
 }
 
@@ -121,10 +120,8 @@ Sound RenderBassNote(CNoteSynth& synth, const SampleRequest& request) {
   static const Instrument kBasses[3] = {kFingeredBass, kPickedBass, kFretlessBass};
   Sound out(static_cast<size_t>(request.frames), 0.0f);
   const Instrument bass = kBasses[(request.variant - 1) % 3];
-  MixIn(out, 0,
-        synth.Note({bass, MidiOfNote(request.note), kBassVelocity, HoldFrames(request, request.length)}),
-        1.0f);
-  FadeOutEnd(out, kEndFadeFrames);
+  PlaceNote(out, synth, request, 0, {bass, MidiOfNote(request.note), kBassVelocity, HoldFrames(request, request.length)});
+  FinishSample(out, request);
   return out;
 }
 

@@ -54,19 +54,21 @@ inline constexpr int kBassGhostVelocity = 58;
 inline constexpr int kPreviewVelocity = 90;
 
 // Levels: the peak of the loudest sample of each family, in dBFS. The melody is the loudest
-// family; everything that accompanies it sits well below, because the track mixer averages
-// each new track into the piece and restores the peak, which lifts later tracks a little.
+// family and must be heard over everything else together: the accompaniment sits well below,
+// the more so the later its track is mixed, because the track mixer averages each new track
+// into the piece and restores the peak, which lifts a later track against the earlier ones
+// (the melody, mixed first, ends up about 7 dB down, the pads hardly at all).
 inline constexpr double kMelodyPeakDb = -1.5;
-inline constexpr double kChordPeakDb = -12.0;
-inline constexpr double kLowNotePeakDb = -12.0;
-inline constexpr double kFigurePeakDb = -11.0;
-inline constexpr double kRhythmFigurePeakDb = -10.0;
-inline constexpr double kBassPeakDb = -13.0;  // sustained, so under the riffs' peak
-inline constexpr double kDrumPeakDb = -7.0;
+inline constexpr double kChordPeakDb = -17.0;
+inline constexpr double kLowNotePeakDb = -17.0;
+inline constexpr double kFigurePeakDb = -16.0;
+inline constexpr double kRhythmFigurePeakDb = -16.0;
+inline constexpr double kBassPeakDb = -20.0;  // sustained, so under the riffs' peak
+inline constexpr double kDrumPeakDb = -13.0;
 inline constexpr double kPreviewPeakDb = -6.0;
 // The pads sound all the time, so their peaks sit well under the chords'.
-inline constexpr double kStringsPeakDb = -18.0;
-inline constexpr double kVoicesPeakDb = -20.0;
+inline constexpr double kStringsPeakDb = -26.0;
+inline constexpr double kVoicesPeakDb = -28.0;
 
 // Evening: the SoundFont's piano zones differ by up to 8 dB in loudness between neighbouring
 // keys. Each sample of a piano family is moved this fraction of the way towards its family's
@@ -79,9 +81,13 @@ inline constexpr double kFigureEvenness = 0.5;
 inline constexpr double kPadEvenness = 0.5;
 inline constexpr double kEvenMaxDb = 6.0;
 
-// Every sample ends with a raised-cosine fade of this length, so that a cut at its full length
-// never clicks (the notes have already died away by then; the fade only guarantees it).
+// Chokes (a hi-hat closed, a riff note damped) fade over this long.
 inline constexpr int kEndFadeFrames = 441;  // 10 ms
+// Every sample ends with this much silence after its release, and starts with a fade-in this
+// short over what a note struck before the sample's start left there.
+inline constexpr int kEndSilentFrames = 441;  // 10 ms
+inline constexpr int kEndReleaseFrames = 2205;  // 50 ms of closing fall before the silence
+inline constexpr int kStartFadeFrames = 44;   // 1 ms: the attack itself lies just after it
 // The pads enter softly: a raised-cosine fade-in over this share of an eighth.
 inline constexpr double kPadEntryEighths = 0.5;
 

@@ -15,7 +15,7 @@ Sound RenderPad(CNoteSynth& synth, const SampleRequest& request, const Instrumen
   for (const int key : harmony::VoicingKeys(triad, request.inversion, lowestKey))
     MixIn(out, 0, synth.Note({instrument, key, velocity, hold}), 1.0f);
   FadeInStart(out, static_cast<int>(kPadEntryEighths * request.eighthFrames));
-  FadeOutEnd(out, kEndFadeFrames);
+  FinishSample(out, request);
   return out;
 }
 

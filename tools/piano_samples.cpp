@@ -9,8 +9,8 @@ namespace archives {
 Sound RenderMelodyNote(CNoteSynth& synth, const SampleRequest& request) {
   Sound out(static_cast<size_t>(request.frames), 0.0f);
   const NoteSpec note{kPiano, MidiOfNote(request.note), kMelodyVelocity, HoldFrames(request, request.length)};
-  MixIn(out, 0, synth.Note(note), 1.0f);
-  FadeOutEnd(out, kEndFadeFrames);
+  PlaceNote(out, synth, request, MelodyPreRollFrames(request.tempo), note);
+  FinishSample(out, request);
   return out;
 }
 
@@ -21,9 +21,9 @@ Sound RenderChord(CNoteSynth& synth, const SampleRequest& request) {
   for (size_t i = 0; i < keys.size(); ++i) {
     const bool top = i + 1 == keys.size();
     const NoteSpec note{kPiano, keys[i], kChordVelocity + (top ? kChordTopVoiceLift : 0), hold};
-    MixIn(out, 0, synth.Note(note), 1.0f);
+    PlaceNote(out, synth, request, 0, note);
   }
-  FadeOutEnd(out, kEndFadeFrames);
+  FinishSample(out, request);
   return out;
 }
 
@@ -35,8 +35,8 @@ Sound RenderLowNote(CNoteSynth& synth, const SampleRequest& request) {
   const int velocity = second ? kLowNoteVelocity - kLowNoteSecondTouch : kLowNoteVelocity;
   const int hold = second ? HoldFrames(request, 1) * 3 / 4 : HoldFrames(request, 1);
   const NoteSpec note{kPiano, MidiOfNote(request.note), velocity, hold};
-  MixIn(out, 0, synth.Note(note), 1.0f);
-  FadeOutEnd(out, kEndFadeFrames);
+  PlaceNote(out, synth, request, 0, note);
+  FinishSample(out, request);
   return out;
 }
 

@@ -2,9 +2,11 @@
 //
 // Each design renders one catalog entry from its request (sample_request.h) into a float sound
 // of exactly request.frames frames, at the synthesizer's own level; the archive builder then
-// sets each family's level (FamilyPeakDb). Every sample starts with its first note at frame 0
-// and ends quiet: the last eighth (the last bar of a drum loop) only rings out, and the very end
-// is faded. Mapping of note numbers and the instruments: music_design.h.
+// sets each family's level (FamilyPeakDb). Every sample has the attack of its first note at
+// frame 0 (the melody notes a little later, where the piano track's earlier start puts the
+// beat): notes that speak slowly are struck before the sample begins and kept from there. Every
+// sample ends in silence: its last eighth only rings out (the synthesizer's release), closing
+// over 50 ms at a steady rate in dB, and its last 10 ms are zeros. Mapping of note numbers and the instruments: music_design.h.
 #pragma once
 
 #include "tools/note_synth.h"
@@ -25,7 +27,8 @@ Sound RenderLowNote(CNoteSynth& synth, const SampleRequest& request);
 // Figures (figure_samples.cpp).
 // TA: a left-hand piano figure of root, fifth and octave, one rhythm per variant.
 Sound RenderFigure(CNoteSynth& synth, const SampleRequest& request);
-// TF: a short-note bass riff on the root, one rhythm per variant, clean to cut on any sixteenth.
+// TF: a short-note bass riff on the root, one rhythm per variant, over its own length; clean to
+// cut at its length and half an eighth later, where the track cuts it.
 Sound RenderRhythmFigure(CNoteSynth& synth, const SampleRequest& request);
 // BS: a plain bass note, held for its code in eighths, one bass sound per variant digit.
 Sound RenderBassNote(CNoteSynth& synth, const SampleRequest& request);
@@ -40,7 +43,23 @@ Sound RenderVoices(CNoteSynth& synth, const SampleRequest& request);
 // DL: eight bars of a groove with a fill in bar 8 and a ninth bar of ring-out (drum_loops.cpp).
 Sound RenderDrumLoop(CNoteSynth& synth, const SampleRequest& request);
 
-// Any request: the family's design, or zeros for silence.
+// Mixes note into out so that its attack (CNoteSynth::AttackFrames) falls on frame beat: it
+// starts that much earlier (and request.attackShift more), before the sample's start if need
+// be. stopAt chokes it as MixIn does.
+void PlaceNote(Sound& out, CNoteSynth& synth, const SampleRequest& request, long beat, const NoteSpec& note,
+               long stopAt = -1, int fadeFrames = kEndFadeFrames);
+// Gives a sample its start and end: a fade-in of kStartFadeFrames over whatever a note struck
+// before the start left there, and after the synthesizer's own release in its last eighth, a
+// closing fall over kEndReleaseFrames and kEndSilentFrames of silence. Pads keep their own soft
+// entry.
+void FinishSample(Sound& out, const SampleRequest& request);
+// Frames between a melody sample's start and its attack: the piano track starts its samples one
+// pad minus its own lead-in (31 ms at tempo 60, 21 ms at 90) before the other tracks.
+int MelodyPreRollFrames(int tempo);
+
+// Any request: the family's design, or zeros for silence. A sample whose notes together speak
+// later than where its attack must fall (several notes of a chord peak at different moments) is
+// rendered again with its notes struck that much earlier.
 Sound RenderSample(CNoteSynth& synth, const SampleRequest& request);
 // The level of a family: the peak of its loudest sample, in dBFS.
 double FamilyPeakDb(Family family);

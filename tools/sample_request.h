@@ -26,6 +26,9 @@ struct SampleRequest {
   int tempo = 0;         // quarter notes per minute, from the name (060)
   int frames = 0;        // catalog size / 2
   int eighthFrames = 0;  // one eighth at the tempo
+  // Frames every note of the sample is struck earlier than its place: set by the builder when
+  // the notes together speak later than each alone (sample_designs.h, RenderSample).
+  int attackShift = 0;
 
   int BeatFrames() const { return 2 * eighthFrames; }
   int BarFrames() const { return 8 * eighthFrames; }

@@ -11,7 +11,8 @@ namespace archives {
 // Full scale is 1.0.
 using Sound = std::vector<float>;
 
-// Adds gain x note into out starting at frame at; whatever runs past the end of out is dropped.
+// Adds gain x note into out starting at frame at; whatever falls before the start of out (a
+// negative at: the note was struck before the sample begins) or runs past its end is dropped.
 // When stopAt >= 0 the note is choked there: it fades out over fadeFrames and ends (an open
 // hi-hat closed by the next stroke, a note damped by the next one).
 void MixIn(Sound& out, long at, const Sound& note, float gain, long stopAt = -1, int fadeFrames = 441);
@@ -22,6 +23,15 @@ void FadeInStart(Sound& s, int frames);
 // Multiplies the frames from start on by a raised-cosine ramp that reaches 0 after frames
 // frames, and clears everything after it.
 void FadeOutFrom(Sound& s, long start, int frames);
+// Ends s with a closing fall: the releaseFrames before its last silentFrames fall by
+// kReleaseFallDb at a steady rate in dB, lowered to reach 0, and the last silentFrames are 0.
+void ReleaseEnd(Sound& s, int releaseFrames, int silentFrames);
+inline constexpr double kReleaseFallDb = 60.0;
+// Removes a constant offset: a first-order high-pass at cornerHz (a DC blocker).
+void BlockDc(Sound& s, double cornerHz, int sampleRate);
+// Takes the mean of s out under a Hann window spread over its sounding frames (those before the
+// first and after the last frame above silence keep their value), so that no step is added.
+void RemoveMean(Sound& s);
 // Largest absolute value.
 float Peak(const Sound& s);
 // 10^(db/20).

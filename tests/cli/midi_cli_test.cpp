@@ -142,8 +142,7 @@ class MidiExport : public ::testing::TestWithParam<MidiCase> {};
 
 constexpr long kEighth = 240;  // ticks at 480 per quarter
 constexpr long kBar = 8 * kEighth;
-constexpr long kPianoLeadIn = 225;  // 469 ms at tempo 60, 312 ms at tempo 90
-constexpr long kPad = 240;          // one eighth of silence before every other track
+constexpr long kPad = 240;  // one eighth of silence before every track
 
 // The notes of a part that sound at tick, by key.
 std::vector<int> SoundingAt(const std::vector<MidiNote>& part, long tick) {
@@ -258,13 +257,14 @@ TEST_P(MidiExport, PartsFallWhereTheTracksPlaceTheirSamples) {
   const std::vector<PlanNote> plan = ParsePlan(planOut, bars);
   const std::vector<int> levels = Velocities(planOut);
 
-  // Melody: every plan note from the piano lead-in, ringing one eighth into the next note (the
-  // last note of the piece only its own length), cut where the same key is struck again.
+  // Melody: every plan note on the same grid as the other tracks (the piano samples carry the
+  // piano track's earlier start before their attack), ringing one eighth into the next note
+  // (the last note of the piece only its own length), cut where the same key is struck again.
   const auto& melody = dump.notes.at("Melody");
   ASSERT_EQ(melody.size(), plan.size());
   for (size_t i = 0; i < plan.size(); ++i) {
     const PlanNote& p = plan[i];
-    const long start = kPianoLeadIn + p.eighth * kEighth;
+    const long start = kPad + p.eighth * kEighth;
     long end = start + (i + 1 == plan.size() ? p.length : p.length + 1) * kEighth;
     if (i + 1 < plan.size() && plan[i + 1].note == p.note) end = std::min(end, start + p.length * kEighth);
     const int gainVelocity = levels[i] >= 2 ? static_cast<int>(std::lround(100 * std::sqrt(1 - 0.08 * (levels[i] - 1)))) : 100;

@@ -29,7 +29,7 @@ std::vector<render::PlanBar> Bars(std::initializer_list<std::pair<const char*, c
   return plan;
 }
 
-TEST(Harmony, ChordsRuleUntilTheNextOneAndTheMelodyDecidesBarsWithout) {
+TEST(Harmony, ChordsRuleWhileHeldTheMelodyDecidesBarsWithoutAndLongNotesMoveTheTriadToHoldThem) {
   struct Case {
     const char* what;
     const char* note;
@@ -39,19 +39,22 @@ TEST(Harmony, ChordsRuleUntilTheNextOneAndTheMelodyDecidesBarsWithout) {
     std::vector<Span> spans;
   };
   const Case cases[] = {
-      // C+E: I and vi tie, the earlier wins; F+A: IV; A+G: I, IV, V and vi tie.
+      // C+E: I and vi tie, the earlier wins; F+A: IV; A+G: I, IV, V and vi tie and I wins the
+      // bar, but the long A is not in it: vi (two notes shared with I) under A, I again under G.
       {"melody only", "C", "Maj", false, Bars({{"0105", "44"}, {"1306", "35"}, {"1008", "44"}}),
-       {{0, 8, {1, kMaj}}, {8, 8, {6, kMaj}}, {16, 8, {1, kMaj}}}},
+       {{0, 8, {1, kMaj}}, {8, 8, {6, kMaj}}, {16, 4, {10, kMin}}, {20, 4, {1, kMaj}}}},
       // C at 0 carries into the next bar until F at its eighth 3; F carries until G at 4.
       {"chord track", "C", "Maj", true, Bars({{"0105", "44"}, {"1306", "35"}, {"1008", "44"}}),
        {{0, 11, {1, kMaj}}, {11, 9, {6, kMaj}}, {20, 4, {8, kMaj}}}},
-      // D minor: i on D, the diminished ii on E; then Bb+C: iv, v, VI and VII tie, iv wins.
+      // D minor: i on D, the diminished ii on E; then Bb+C: iv, v, VI and VII tie, iv wins,
+      // and once the chord has ended the long C moves it to VII (sharing G with iv).
       {"minor key", "D", "Min", true, Bars({{"0305", "44"}, {"1101", "44"}}),
-       {{0, 4, {3, kMin}}, {4, 4, {5, kDim}}, {8, 8, {8, kMin}}}},
-      // Notes too short for a chord (the melody's G wins), a chord on G, then a bar without
-      // chords after one with them: the melody's D (F# and A).
+       {{0, 4, {3, kMin}}, {4, 4, {5, kDim}}, {8, 4, {8, kMin}}, {12, 4, {1, kMaj}}}},
+      // Notes too short for a chord (the melody's G wins, the long A moves it to V), a chord on
+      // G whose triad holds the B after it, then a bar without chords after one with them: the
+      // melody's D (F# and A).
       {"short notes", "G", "PMaj", true, Bars({{"080810", "224"}, {"0812", "44"}, {"0710", "44"}}),
-       {{0, 16, {8, kMaj}}, {16, 8, {3, kMaj}}}},
+       {{0, 4, {8, kMaj}}, {4, 4, {3, kMaj}}, {8, 8, {8, kMaj}}, {16, 8, {3, kMaj}}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -32,7 +32,11 @@ TEST(RenderDL, LoopsAlternateBetweenVoicesEightBarsApart) {
     CComposer c;
     SetSections(c, {9}, dir.Path());
     ASSERT_EQ(c.RenderDL(MarkerArchive("Data2.dat")), render::kRenderOk);
-    EXPECT_EQ(DecodeRuns(c.m_strTempDL[0]), Layout({{0, kPad60}, {l9, 8 * bar}, {0, kPad60}}));
+    // The loop that ends the piece plays its eight bars and dies away over the tail.
+    std::string fault;
+    EXPECT_EQ(DecodeRunsReleased(c.m_strTempDL[0], kPad60 + 8 * bar, kPad60, l9, 8 * bar, 1.0, fault),
+              Layout({{0, kPad60}, {l9, 8 * bar}, {0, kPad60}}));
+    EXPECT_EQ(fault, "");
     EXPECT_EQ(DecodeRuns(c.m_strTempDL[1]), Layout({{0, kPad60 + 8 * bar + kPad60}}));
     EXPECT_EQ(c.m_nSectionChoices, 1);
   }
@@ -43,21 +47,26 @@ TEST(RenderDL, LoopsAlternateBetweenVoicesEightBarsApart) {
     // Eight and a half bars of the loop in one piece, then the rest of the section in silence.
     EXPECT_EQ(DecodeRuns(c.m_strTempDL[0]),
               Layout({{0, kPad60}, {l7, 8 * bar + half}, {0, half + 7 * bar + kPad60}}));
-    EXPECT_EQ(DecodeRuns(c.m_strTempDL[1]),
+    std::string fault;
+    EXPECT_EQ(DecodeRunsReleased(c.m_strTempDL[1], kPad60 + 16 * bar, kPad60, l9, 8 * bar, 1.0, fault),
               Layout({{0, kPad60 + 8 * bar}, {l9, 8 * bar}, {0, kPad60}}));
+    EXPECT_EQ(fault, "");
   }
   {
     CComposer c;
     SetSections(c, {7, 9, 9, 7, 9}, dir.Path());
     ASSERT_EQ(c.RenderDL(MarkerArchive("Data2.dat")), render::kRenderOk);
     // Voice 0 takes the first three choices, voice 1 the fourth and fifth.
-    EXPECT_EQ(DecodeRuns(c.m_strTempDL[0]), Layout({{0, kPad60},
+    std::string fault;
+    EXPECT_EQ(DecodeRunsReleased(c.m_strTempDL[0], kPad60 + 40 * bar, kPad60, l9, 8 * bar, 1.0, fault),
+              Layout({{0, kPad60},
                                                     {l7, 8 * bar + half},
                                                     {0, half + 7 * bar},
                                                     {l9, 8 * bar + half},
                                                     {0, half + 7 * bar},
                                                     {l9, 8 * bar},
                                                     {0, kPad60}}));
+    EXPECT_EQ(fault, "");
     EXPECT_EQ(DecodeRuns(c.m_strTempDL[1]), Layout({{0, kPad60 + 8 * bar},
                                                     {l7, 8 * bar + half},
                                                     {0, half + 7 * bar},
@@ -78,8 +87,12 @@ TEST(RenderDL, Tempo90LaysItsOwnLoopsOnTheNinetyBar) {
   EXPECT_EQ(DecodeRuns(c.m_strTempDL[0]), Layout({{0, kPad90},
                                                   {RhythmEntry("DL_090_07.wav"), 8 * bar90 + bar90 / 2},
                                                   {0, bar90 / 2 + 7 * bar90 + kPad90}}));
-  EXPECT_EQ(DecodeRuns(c.m_strTempDL[1]),
+  // The tail of tempo 90 is a little shorter than its eighth and bounds the release.
+  std::string fault;
+  EXPECT_EQ(DecodeRunsReleased(c.m_strTempDL[1], kPad90 + 16 * bar90, kPad90, RhythmEntry("DL_090_09.wav"),
+                               8 * bar90, 1.0, fault),
             Layout({{0, kPad90 + 8 * bar90}, {RhythmEntry("DL_090_09.wav"), 8 * bar90}, {0, kPad90}}));
+  EXPECT_EQ(fault, "");
 }
 
 TEST(RenderDL, AnUnknownLoopFailsAfterTheLeadInAndReleasesEveryHandle) {

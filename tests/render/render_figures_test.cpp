@@ -23,9 +23,12 @@ TEST(RenderTA, VariantCountersAdvanceOnEveryOccurrence) {
   // Each note rings one eighth into the next event, whose rest in this voice is then 0 bytes.
   EXPECT_EQ(DecodeRuns(c.m_strTempTA[0]),
             Layout({{0, kPad60}, {v(1), 2 * e}, {v(3), 2 * e}, {v(5), 2 * e}, {v(2), 2 * e}, {0, kPad60}}));
-  // The last event of voice 1 ends the piece: no overhang.
-  EXPECT_EQ(DecodeRuns(c.m_strTempTA[1]),
+  // The last event of voice 1 ends the piece: no overhang, but the figure dies away over the
+  // tail's first eighth.
+  std::string fault;
+  EXPECT_EQ(DecodeRunsReleased(c.m_strTempTA[1], kPad60 + 8 * e, e, v(3), e, 1.0, fault),
             Layout({{0, kPad60 + e}, {v(2), 2 * e}, {v(4), 2 * e}, {v(1), 2 * e}, {v(3), e}, {0, kPad60}}));
+  EXPECT_EQ(fault, "");
   for (int voice = 0; voice < 2; ++voice)
     EXPECT_EQ(DataBytes(c.m_strTempTA[voice]), HeaderDataSize(c.m_strTempTA[voice]));
   EXPECT_EQ(FileBytes(c.m_strTempTA[2]), 0);
@@ -37,11 +40,14 @@ TEST(RenderTA, FiguresFollowPitchClassAndLengthOnBlackKeysToo) {
   // G_2 L3, C#1 L2 and A_3 L3, each the first of its pitch class and length: variant 1.
   SetPlan(c, {{"200234", "323"}}, 60, dir.Path());
   ASSERT_EQ(c.RenderTA(MarkerArchive("Data3.dat")), render::kRenderOk);
-  EXPECT_EQ(DecodeRuns(c.m_strTempTA[0]), Layout({{0, kPad60},
+  std::string fault;
+  EXPECT_EQ(DecodeRunsReleased(c.m_strTempTA[0], kPad60 + 8 * e, e, AccompEntry("TA10A_060301.wav"), 3 * e, 1.0, fault),
+            Layout({{0, kPad60},
                                                   {AccompEntry("TA08G_060301.wav"), 4 * e},
                                                   {0, e},
                                                   {AccompEntry("TA10A_060301.wav"), 3 * e},
                                                   {0, kPad60}}));
+  EXPECT_EQ(fault, "");
   EXPECT_EQ(DecodeRuns(c.m_strTempTA[1]),
             Layout({{0, kPad60 + 3 * e}, {AccompEntry("TA02C#060201.wav"), 3 * e}, {0, 2 * e + kPad60}}));
 }
@@ -53,7 +59,8 @@ TEST(RenderTF, EachEventPlaysThePreviousNoteAndTheFirstPlays99) {
   // a D_ figure of length 5 opens the track before any melody note has sounded.
   SetPlan(c, {{"011337", "521"}}, 60, dir.Path());
   ASSERT_EQ(c.RenderTF(MarkerArchive("Data3.dat")), render::kRenderOk);
-  // Notes ring half an eighth over; later rests give it back.
+  // Notes ring half an eighth over; later rests give it back. A riff ends damped: the last one
+  // is cut where the piece ends.
   EXPECT_EQ(DecodeRuns(c.m_strTempTF[0]), Layout({{0, kPad60},
                                                   {AccompEntry("TF03D_060501.wav"), 5 * e + e / 2},
                                                   {0, 2 * e - e / 2},

@@ -1,5 +1,8 @@
 #include "render_test_support.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include <dirent.h>
 
 #include <ostream>
@@ -29,6 +32,44 @@ std::vector<Run> DecodeRuns(const std::string& path) {
     }
     lastPos = pos;
   }
+  return runs;
+}
+
+std::vector<Run> DecodeRunsReleased(const std::string& path, long long from, long long bytes,
+                                    int entry, long long entryFrom, double gain, std::string& fault) {
+  fault.clear();
+  std::vector<uint16_t> samples = fixtures::ReadSamples(path);
+  const size_t first = static_cast<size_t>(from / 2), count = static_cast<size_t>(bytes / 2);
+  if (first == 0 || first + count > samples.size()) {
+    fault = "the release lies outside the track";
+    return {};
+  }
+  const auto startPos = static_cast<int>(entryFrom / 2);
+  double lastRatio = gain;
+  for (size_t k = 0; k < count && fault.empty(); ++k) {
+    const double marker = static_cast<int16_t>(fixtures::MarkerSample(entry, startPos + static_cast<int>(k)));
+    const double got = static_cast<int16_t>(samples[first + k]);
+    const double ratio = got / marker;
+    const double slack = 2.0 / std::abs(marker);  // truncation of the scaled sample
+    const double halfway = gain * std::pow(10.0, -15.0 / 20.0);
+    if (k == 0 && std::abs(ratio - gain) > slack) fault = "does not start at the note's level";
+    if (ratio > lastRatio + slack || ratio < -slack) fault = "rises or changes sign";
+    if (k == count / 2 && (ratio > 2.0 * halfway + slack || ratio < 0.5 * halfway - slack))
+      fault = "is not 15 dB down halfway";
+    if (k + 1 == count && std::abs(got) > 1.0) fault = "does not end at 0";
+    if (!fault.empty()) fault = "release sample " + std::to_string(k) + " " + fault;
+    lastRatio = ratio;
+    samples[first + k] = 0;
+  }
+  const std::string copy = path + ".decoded";
+  std::vector<unsigned char> raw(44, 0);
+  for (const uint16_t v : samples) {
+    raw.push_back(static_cast<unsigned char>(v & 0xFF));
+    raw.push_back(static_cast<unsigned char>(v >> 8));
+  }
+  fixtures::WriteAll(copy, raw);
+  std::vector<Run> runs = DecodeRuns(copy);
+  std::remove(copy.c_str());
   return runs;
 }
 

@@ -15,7 +15,7 @@
 #include "render/sample_catalog.h"
 #include "render/sustained_tracks.h"
 #include "session/track_mixer.h"
-#include "tools/audio_analysis.h"
+#include "tools/analysis/audio_analysis.h"
 #include "support/fixtures.h"
 #include "tools/built_archives.h"
 
@@ -149,7 +149,7 @@ double MixPeakAndRms(const std::vector<std::vector<std::string>>& tracks, const 
 }  // namespace
 
 // Bass, strings and voices from the built archives: the bass's strongest pitch class in each
-// bar is a root of the bar's longest harmony, the strings' three strongest pitch classes lie in
+// bar is a root of the bar's harmony (in most bars of its longest), the strings' three strongest pitch classes lie in
 // the triad they hold, and the piece with them neither clips nor buries the melody.
 TEST(BuiltPieces, SustainedTracksSoundTheHarmonyUnderTheMelodyWithoutClipping) {
   SKIP_UNLESS_ARCHIVES_BUILT();
@@ -187,9 +187,12 @@ TEST(BuiltPieces, SustainedTracksSoundTheHarmonyUnderTheMelodyWithoutClipping) {
       for (const auto& [root, eighths] : heard) longest = std::max(longest, eighths);
       const auto chroma = ChromaOf(bass, static_cast<size_t>(b) * 8 * eighth, 8 * eighth, 35.0, 260.0);
       const int strongest = static_cast<int>(std::max_element(chroma.begin(), chroma.end()) - chroma.begin()) + 1;
-      EXPECT_EQ(heard[strongest], longest) << "bar " << b << ": pitch class " << strongest;
+      // A bar may change harmony where a long melody note asks for it; the bass strikes the new
+      // root there, so its strongest pitch class is a root of the bar, most often the longest.
+      EXPECT_GT(heard[strongest], 0) << "bar " << b << ": pitch class " << strongest;
       bassBars += heard[strongest] == longest;
     }
+    EXPECT_GE(bassBars, c.m_nBars / 2);
 
     c.RewindPlan();
     ASSERT_EQ(c.RenderST(built::ProgramFile("data4.dat")), render::kRenderOk);

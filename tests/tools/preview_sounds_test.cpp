@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "tools/audio_analysis.h"
+#include "tools/analysis/audio_analysis.h"
 #include "tools/built_archives.h"
 
 namespace {

@@ -1,8 +1,9 @@
-#include "tools/audio_analysis.h"
+#include "tools/analysis/audio_analysis.h"
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <deque>
 
 namespace analysis {
 
@@ -163,6 +164,69 @@ double LowestStrongPeakHz(const std::vector<double>& spectrum, size_t fftSize, d
     if (peak) return (static_cast<double>(k) + Vertex(spectrum[k - 1], spectrum[k], spectrum[k + 1])) * binHz;
   }
   return 0.0;
+}
+
+double KeyCents(const std::vector<double>& x, int key) {
+  size_t fft = 32768;
+  while (fft < x.size() && fft < 262144) fft *= 2;
+  const std::vector<double> spectrum = analysis::MagnitudeSpectrum(x, fft);
+  const double binHz = static_cast<double>(kRate) / static_cast<double>(fft);
+  const double expected = analysis::MidiToHz(key);
+  const double span = std::pow(2.0, 60.0 / 1200.0);
+  const auto lo = static_cast<size_t>(expected / span / binHz);
+  const auto hi = std::min(spectrum.size() - 2, static_cast<size_t>(expected * span / binHz) + 1);
+  if (lo < 1 || lo >= hi) return 0.0;
+  size_t best = lo;
+  for (size_t k = lo; k <= hi; ++k)
+    if (spectrum[k] > spectrum[best]) best = k;
+  if (best == lo || best == hi) return 0.0;
+  // A stretch long enough to resolve the detuned layers of an ensemble or the swing of a
+  // vibrato: the pitch heard is their power-weighted mean over +-50 cents.
+  const double quarterTone = std::pow(2.0, 50.0 / 1200.0);
+  const double lobeHz = 2.0 * kRate / static_cast<double>(std::max<size_t>(x.size(), 1));
+  if (lobeHz < 0.5 * expected * (quarterTone - 1.0)) {
+    double power = 0.0, weighted = 0.0;
+    for (auto k = static_cast<size_t>(expected / quarterTone / binHz); k <= static_cast<size_t>(expected * quarterTone / binHz) + 1 && k < spectrum.size(); ++k) {
+      const double p = spectrum[k] * spectrum[k];
+      power += p;
+      weighted += p * static_cast<double>(k) * binHz;
+    }
+    if (power > 0.0) return analysis::Cents(weighted / power, expected);
+  }
+  const double a = std::log(spectrum[best - 1] + 1e-12), b = std::log(spectrum[best] + 1e-12),
+               c = std::log(spectrum[best + 1] + 1e-12);
+  const double denominator = a - 2.0 * b + c;
+  const double shift = denominator == 0.0 ? 0.0 : 0.5 * (a - c) / denominator;
+  return analysis::Cents((static_cast<double>(best) + shift) * binHz, expected);
+}
+
+size_t HalfRiseFrame(const std::vector<double>& x, size_t limit) {
+  const size_t end = std::min(x.size(), limit);
+  double top = 0.0;
+  for (size_t i = 0; i < end; ++i) top = std::max(top, std::fabs(x[i]));
+  if (top <= 0.0) return 0;
+  size_t k = 0;
+  while (std::fabs(x[k]) < 0.5 * top) ++k;
+  return k;
+}
+
+std::vector<double> PeakEnvelope(const std::vector<double>& x, size_t window) {
+  std::vector<double> env(x.size());
+  std::deque<size_t> queue;  // indexes of falling magnitudes, the front the largest
+  for (size_t i = 0; i < x.size(); ++i) {
+    const double v = std::fabs(x[i]);
+    while (!queue.empty() && std::fabs(x[queue.back()]) <= v) queue.pop_back();
+    queue.push_back(i);
+    while (queue.front() + window <= i) queue.pop_front();
+    env[i] = std::fabs(x[queue.front()]);
+  }
+  return env;
+}
+
+double Mean(const std::vector<double>& x) {
+  double sum = 0.0;
+  for (const double v : x) sum += v;
+  return x.empty() ? 0.0 : sum / static_cast<double>(x.size());
 }
 
 std::vector<Onset> DetectOnsets(const std::vector<int16_t>& pcm, double minRiseDb, double floorDb) {

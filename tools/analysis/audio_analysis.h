@@ -1,5 +1,6 @@
-// Measurements on rendered PCM for the archive tests: peaks, pitch, spectra, pitch classes and
-// onsets. Plain functions on sample vectors (mono, 44 100 Hz unless told).
+// Measurements on rendered PCM for the archive builder, the sound report and the archive
+// tests: peaks, pitch, spectra, pitch classes and onsets. Plain functions on sample vectors
+// (mono, 44 100 Hz unless told).
 #pragma once
 
 #include <array>
@@ -40,6 +41,25 @@ std::array<double, 12> Chroma(const std::vector<double>& spectrum, size_t fftSiz
 // the strongest peak there (refined by parabolic interpolation); 0 when the band is empty.
 double LowestStrongPeakHz(const std::vector<double>& spectrum, size_t fftSize, double loHz, double hiHz,
                           double rangeDb);
+
+// Cents from the equal-tempered pitch of MIDI key (A = 440 Hz) to the spectral peak within
+// +-60 cents of it in x, read from a spectrum of at least 32 768 points that holds all of x (up
+// to 6 s); 0 when no peak stands there. When x is long enough to resolve detuned layers or a
+// vibrato's swing, the power-weighted mean frequency within +-50 cents instead.
+double KeyCents(const std::vector<double>& x, int key);
+
+// Where a sound's attack falls: the first frame at which its magnitude has covered half of its
+// rise, from silence to the largest magnitude within the first limit frames. 0 for silence.
+// (The magnitude, not a short-time RMS: the RMS of a window shorter than a bass note's period
+// ripples with the waveform.)
+size_t HalfRiseFrame(const std::vector<double>& x, size_t limit);
+
+// The level of x as the largest magnitude over the last window frames, frame by frame: it
+// rises as soon as the signal does and does not ripple for periods shorter than the window.
+std::vector<double> PeakEnvelope(const std::vector<double>& x, size_t window);
+
+// Mean of x (the DC offset, full scale 1.0 for samples scaled to it).
+double Mean(const std::vector<double>& x);
 
 struct Onset {
   double seconds;
