@@ -11,7 +11,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # parser.
 export VORSK_EXTRA_PACKAGES="xvfb xauth xdotool x11-utils imagemagick tmux sox desktop-file-utils groff-base python3-mido"
 "$root/scripts/setup.sh"
-VORSK_BUILD_DIR="$root/build-asan" "$root/scripts/setup.sh" -DVORSK_SANITIZE=ON -DVORSK_BUILD_ARCHIVES=OFF
+VORSK_BUILD_DIR="$root/build-asan" "$root/scripts/setup.sh" -DVORSK_SANITIZE=ON -DVORSK_BUILD_ARCHIVES=OFF \
+  -DVORSK_BENCHMARKS=OFF
 
 status=0
 echo "== Fuzzing (each target briefly over its corpus) =="
