@@ -101,6 +101,25 @@ class CInterruptPump : public platform::IMessagePump {
 };
 
 // Installs the handlers of the cancelling signals and of SIGWINCH for the life of the object.
+// Holds the cancelling signals back while a finished file is written and renamed into place; a
+// signal that arrived meanwhile takes effect when the scope ends, so a kill never leaves the
+// half-written fresh file beside the target.
+class CSignalHold {
+ public:
+  CSignalHold() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : kCancelSignals) sigaddset(&set, signal);
+    sigprocmask(SIG_BLOCK, &set, &m_previous);
+  }
+  ~CSignalHold() { sigprocmask(SIG_SETMASK, &m_previous, nullptr); }
+  CSignalHold(const CSignalHold&) = delete;
+  CSignalHold& operator=(const CSignalHold&) = delete;
+
+ private:
+  sigset_t m_previous{};
+};
+
 class CInterruptScope {
  public:
   CInterruptScope() {
@@ -323,6 +342,7 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   bool bMidiWritten = false;
   if (bMidi) {
     try {
+      const CSignalHold hold;
       bMidiWritten = WriteMidi(midiPath, options);
     } catch (...) {
       std::fprintf(stderr, "vorsk-cli generate: cannot write the MIDI file %s: %s\n", midiPath.c_str(),
