@@ -22,6 +22,7 @@
 #include "master/master_file.h"
 #include "master/stem_mix.h"
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace {
 

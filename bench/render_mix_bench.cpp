@@ -27,6 +27,7 @@
 #include "platform/file_io.h"
 #include "session/track_mixer.h"
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace {
 

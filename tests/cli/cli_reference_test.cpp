@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "session/generate_test_util.h"
+#include "test_paths.h"
 
 extern char** environ;
 

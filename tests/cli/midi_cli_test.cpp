@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 
 #include "playback/playback_test_util.h"
 #include "session/generate_test_util.h"
+#include "test_paths.h"
 
 namespace {
 

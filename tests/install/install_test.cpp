@@ -14,6 +14,7 @@
 
 #include "platform/file_io.h"
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "master_audio.h"
 #include "platform/file_io.h"
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 extern char** environ;
 

@@ -13,6 +13,7 @@
 #include "platform/system_paths.h"
 #include "recording_view.h"
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 
 #include "platform/file_io.h"
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "pictures.h"
 #include "resources/resource_table.h"
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "platform/avi_file.h"
 #include "platform/file_io.h"
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace {
 

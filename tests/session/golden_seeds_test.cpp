@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "session/generate_test_util.h"
+#include "test_paths.h"
 
 using gentest::Rig;
 

@@ -20,6 +20,7 @@
 
 #include "platform/system_paths.h"
 #include "render/sample_catalog.h"
+#include "test_paths.h"
 
 namespace fs = std::filesystem;
 

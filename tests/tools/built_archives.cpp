@@ -7,6 +7,7 @@
 
 #include "render/sample_catalog.h"
 #include "support/fixtures.h"
+#include "test_paths.h"
 
 namespace built {
 

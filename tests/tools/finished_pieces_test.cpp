@@ -17,6 +17,7 @@
 #include "tools/built_archives.h"
 #include "tools/sound_report/piece_figures.h"
 #include "tools/sound_report/sample_figures.h"
+#include "test_paths.h"
 
 namespace {
 
