@@ -416,4 +416,6 @@ std::vector<std::string> ListFolder(const std::string& folder, const std::string
   return names;
 }
 
+int DescriptorOf(FileHandle h) { return ToFd(h); }
+
 }  // namespace platform

@@ -67,6 +67,9 @@ FileHandle CreateReplacement(const std::string& path, LinkRule links = LinkRule:
 // Finishes any open handle: a replacement is published as above, any other handle is closed
 // as CloseFile does. false when anything on the way failed; the handle is closed either way.
 bool CommitFile(FileHandle h);
+// The POSIX descriptor of an open handle, for a library that writes the file itself (an
+// encoder); the handle keeps it: the library must not close it. -1 for a handle not open.
+int DescriptorOf(FileHandle h);
 // Error number noted for a path that names a device, a pipe or a socket where a regular file
 // is needed; ErrorText gives "Not a regular file".
 constexpr int kNotRegularFile = 0x7F00;
