@@ -167,6 +167,14 @@ bool MakeOutFolder(const std::string& outDir) {
 
 int CancellingSignal() { return g_interrupted; }
 
+CConsoleProgressView StderrProgress(CliVerbosity verbosity) {
+  const bool bTerminal = ::isatty(STDERR_FILENO) != 0;
+  const ProgressStyle style = verbosity == kCliQuiet ? ProgressStyle::kNone
+                              : bTerminal            ? ProgressStyle::kInPlace
+                                                     : ProgressStyle::kLines;
+  return CConsoleProgressView(stderr, style, bTerminal ? platform::TerminalColumns(STDERR_FILENO) : 0);
+}
+
 int RunUnderSignals(CSession& session, CConsoleProgressView& progress, const std::function<int()>& body) {
   CInterruptScope interrupt;
   CInterruptPump pump(session, progress);
@@ -269,11 +277,7 @@ int RunGenerate(int argc, char** argv, CliVerbosity verbosity) {
   theComposer.m_bFixedSessionId = cli.bSessionId;
   theComposer.m_nFixedSessionId = cli.nSessionId;
 
-  const bool bTerminal = ::isatty(STDERR_FILENO) != 0;
-  const ProgressStyle style = cli.verbosity == kCliQuiet ? ProgressStyle::kNone
-                              : bTerminal                ? ProgressStyle::kInPlace
-                                                         : ProgressStyle::kLines;
-  CConsoleProgressView progress(stderr, style, bTerminal ? platform::TerminalColumns(STDERR_FILENO) : 0);
+  CConsoleProgressView progress = StderrProgress(cli.verbosity);
   CSession session(options, places, &progress);
   if (bOut) session.m_strArchiveOverride = outDir;
   // The master is made from the stems; those not asked for go once it is made.

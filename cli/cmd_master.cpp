@@ -142,11 +142,7 @@ int RunMaster(int argc, char** argv, CliVerbosity verbosity) {
   CopyOptions(cli, options);
   theComposer.m_bFixedSessionId = true;
   theComposer.m_nFixedSessionId = cli.nSessionId;
-  const bool bTerminal = ::isatty(STDERR_FILENO) != 0;
-  const ProgressStyle style = cli.verbosity == kCliQuiet ? ProgressStyle::kNone
-                              : bTerminal                ? ProgressStyle::kInPlace
-                                                         : ProgressStyle::kLines;
-  CConsoleProgressView progress(stderr, style, bTerminal ? platform::TerminalColumns(STDERR_FILENO) : 0);
+  CConsoleProgressView progress = StderrProgress(cli.verbosity);
   CSession session(options, platform::ProgramPlaces(), &progress);
   session.m_strArchiveOverride = remakeFolder;
   session.m_bKeepStems = true;

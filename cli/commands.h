@@ -19,6 +19,9 @@ class COptionSet;
 void CopyOptions(const CliOptions& cli, COptionSet& options);
 class CSession;
 class CConsoleProgressView;
+// The progress on standard error: a bar redrawn in place on a terminal, one line per step
+// through a pipe or file, nothing with -q.
+CConsoleProgressView StderrProgress(CliVerbosity verbosity);
 // Runs body with Ctrl-C, SIGTERM and SIGHUP caught: the first of them presses STOP at the next
 // message pump (and is then CancellingSignal()), SIGWINCH redraws the progress bar. Message
 // boxes go to `progress` meanwhile. Returns body's result.
