@@ -22,6 +22,15 @@ bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0;
 
 bool Shown(Rig& rig, int id) { return rig.window.Control(id).bVisible; }
 
+// A piece of seconds at tempo 60 with phraseCount phrases, ready for PLAY.
+void GivePiece(Rig& rig, double seconds, int phraseCount) {
+  CSession& session = rig.window.Session();
+  session.m_strPiecePath = rig.program.File("piece.wav");
+  playtest::WritePiece(session.m_strPiecePath, seconds);
+  session.m_nPhraseCount = phraseCount;
+  session.m_nPieceTempo = 60;
+}
+
 TEST(MainWindowClicks, HitTestSelectsOptionsOnlyInsideTheirRectangles) {
   struct Case {
     int x, y;
@@ -131,11 +140,7 @@ TEST(MainWindowStatus, SaysWhyAGatedClickOrKeyDoesNothingAndWhenThePlayIsSilent)
     rig.Init();
     rig.window.SetSilentOutputCheck([bSilent] { return bSilent; });
     CSession& session = rig.window.Session();
-    const std::string piece = rig.program.File("piece.wav");
-    playtest::WritePiece(piece, 30);
-    session.m_strPiecePath = piece;
-    session.m_nPhraseCount = 2;
-    session.m_nPieceTempo = 60;
+    GivePiece(rig, 30, 2);
     rig.Key('y');
     ASSERT_EQ(session.m_nPlaybackState, kStatePlaying);
     EXPECT_EQ(rig.window.StatusText(), bSilent ? ui::kSilentOutputStatus : "Playing the piece.");
@@ -411,11 +416,7 @@ TEST(MainWindowLifecycle, ExitEndsCleanlyFromEveryPlaybackState) {
     Rig rig;
     rig.Init();
     CSession& session = rig.window.Session();
-    const std::string piece = rig.program.File("piece.wav");
-    playtest::WritePiece(piece, 30);
-    session.m_strPiecePath = piece;
-    session.m_nPhraseCount = 2;
-    session.m_nPieceTempo = 60;
+    GivePiece(rig, 30, 2);
     if (state != kStateIdle) rig.Key('y');
     if (state == kStatePaused) rig.Key('u');
     rig.Run(500);
@@ -437,11 +438,7 @@ TEST(MainWindowPlayback, PageKeysJumpByPhraseAndOnlyTheEndSaysThePieceHasEnded) 
   Rig rig;
   rig.Init();
   CSession& session = rig.window.Session();
-  const std::string piece = rig.program.File("piece.wav");
-  playtest::WritePiece(piece, 100.5);  // three phrases of 32 s after the lead-in
-  session.m_strPiecePath = piece;
-  session.m_nPhraseCount = 3;
-  session.m_nPieceTempo = 60;
+  GivePiece(rig, 100.5, 3);  // three phrases of 32 s after the lead-in
   rig.Key('y');
   rig.Run(40000);
   ASSERT_EQ(rig.window.Player().ShownPhrase(), 2);
