@@ -92,9 +92,10 @@ int CComposer::RenderCH(const std::string& archivePath) {
         if (offset < 0) return Fail(*this, kRenderNoArchive);
         catalog.CopyRange(m_hArchive, m_hOutWave, offset, bytes);
         if (lastOfPiece) {
-          // The piece's last chord rings on into the tail silence and dies away there.
+          // The piece's last chord plays its ringing eighth on into the tail silence: every
+          // sample's last eighth is a release to silence.
           released = wave::ReleaseBytes(m_nTempo, pad);
-          catalog.CopyRangeReleased(m_hArchive, m_hOutWave, offset + bytes, released);
+          catalog.CopyRange(m_hArchive, m_hOutWave, offset + bytes, released);
         }
       }
     }

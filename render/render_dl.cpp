@@ -45,7 +45,8 @@ int CComposer::RenderDL(const std::string& archivePath) {
       if (catalog.CopyRhythmSample(m_hOutWave, loop, loopBars * bar + (more ? bar / 2 : 0)) != 0)
         return kRenderNoArchive;
       if (!more) {
-        // The loop that ends the piece rings on into the tail silence and dies away there.
+        // The loop that ends the piece rings on into the tail silence, released there (its
+        // ninth bar still rings).
         released = wave::ReleaseBytes(m_nTempo, pad);
         const int offset = catalog.FindRhythmOffset(loop);
         if (offset < 0 || catalog.CopyRangeReleased(catalog.m_hArchive, m_hOutWave,

@@ -176,9 +176,10 @@ class FigureRenderer {
       if (offset < 0) return Fail(m_c, kRenderNoArchive);
       m_catalog.CopyRange(m_c.m_hArchive, m_c.m_hOutWave, offset, bytes);
       if (figure && !furtherEvents && m_rules.releaseLastFigure) {
-        // The piece's last figure rings on into the tail silence and dies away there.
+        // The piece's last figure plays its ringing eighth on into the tail silence: every
+        // sample's last eighth is a release to silence.
         released = wave::ReleaseBytes(m_c.m_nTempo, pad);
-        m_catalog.CopyRangeReleased(m_c.m_hArchive, m_c.m_hOutWave, offset + bytes, released);
+        m_catalog.CopyRange(m_c.m_hArchive, m_c.m_hOutWave, offset + bytes, released);
       }
     }
 

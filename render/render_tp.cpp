@@ -145,11 +145,11 @@ int CComposer::RenderTP(const std::string& archivePath) {
         }
         if (copied != bytes) return Fail(*this, kRenderShortCopy);
         if (slot != '0' && lastOfPiece) {
-          // The last note is not cut where the piece ends: it rings on into the tail silence
-          // and dies away there.
+          // The last note is not cut where the piece ends: its ringing eighth, a release to
+          // silence in every sample, plays on into the tail silence.
           released = wave::ReleaseBytes(m_nTempo, tail);
           const int noteLevel = scaled ? ParseNumber(levels[voice], level, 2) : 1;
-          if (catalog.CopyRangeReleased(m_hArchive, m_hOutWave, offset + bytes, released, noteLevel) !=
+          if (catalog.CopyRangeScaled(m_hArchive, m_hOutWave, offset + bytes, released, noteLevel) !=
               released)
             return Fail(*this, kRenderShortCopy);
         }

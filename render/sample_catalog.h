@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/file_io.h"
+#include "render/wave_format.h"
 
 struct SampleGroup {
   std::vector<std::string> m_names;
@@ -74,12 +75,11 @@ class CSampleCatalog {
   int CopyRangeScaled(platform::FileHandle archive, platform::FileHandle out, long long offset,
                       int count, int level);
 
-  // A release: as CopyRangeScaled,
-  // each sample further scaled by a gain that falls at a steady rate in dB from 1 at the first
-  // sample and reaches 0 after the last. A sustained sound cut there dies away without a click
-  // or a sudden drop (a track's last sound in the tail silence, a bass note or pad after its
-  // held eighths). Returns the bytes written (0 for count 0 or a failed seek, 2 on a short
-  // write).
+  // A release: as CopyRangeScaled, each sample further scaled by a gain that falls from 1 at
+  // the first sample along the release curve (wave::ReleaseDb) and closes to 0 after the last
+  // (wave_format.h). A sound cut there dies away without a click or a sudden drop (a bass note
+  // or pad after its held eighths, the drums' last loop in the tail silence). Returns the bytes
+  // written (0 for count 0 or a failed seek, 2 on a short write).
   int CopyRangeReleased(platform::FileHandle archive, platform::FileHandle out, long long offset,
                         int count, int level = 1);
 

@@ -1,4 +1,5 @@
 // The wave primitives of CSampleCatalog: header writer and the range copies.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -150,14 +151,15 @@ int CSampleCatalog::CopyRangeReleased(platform::FileHandle archive, platform::Fi
   if (count <= 0) return 0;
   const double gain = GainOfLevel(level);
   const int samples = count / 2;
-  // Falls by wave::kReleaseDecayDb over the range, lowered by the level it would end at so
-  // that the last sample reaches 0: a constant fall in dB, as a struck string dies away.
-  const double floor = std::pow(10.0, -wave::kReleaseDecayDb / 20.0);
-  const double step = std::pow(floor, 1.0 / samples);
-  double decay = 1.0;  // floor^(index / samples), one step per sample (the copy goes in order)
-  return CopyShaped(archive, out, offset, count, [&](int) {
-    const double shaped = gain * (decay - floor) / (1.0 - floor);
-    decay *= step;
+  const int closing = wave::kReleaseCloseBytes / 2;
+  // The release curve is a steady fall in dB: one constant factor per sample.
+  const double step = std::pow(10.0, wave::ReleaseDb(1.0) / 20.0 / samples);
+  double fall = 1.0;
+  return CopyShaped(archive, out, offset, count, [&](int index) {
+    const int left = samples - index;
+    const double close = left <= closing ? (left - 1.0) / closing : 1.0;
+    const double shaped = gain * fall * close;
+    fall *= step;
     return shaped;
   });
 }

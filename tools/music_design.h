@@ -86,7 +86,6 @@ inline constexpr int kEndFadeFrames = 441;  // 10 ms
 // Every sample ends with this much silence after its release, and starts with a fade-in this
 // short over what a note struck before the sample's start left there.
 inline constexpr int kEndSilentFrames = 441;  // 10 ms
-inline constexpr int kEndReleaseFrames = 2205;  // 50 ms of closing fall before the silence
 inline constexpr int kStartFadeFrames = 44;   // 1 ms: the attack itself lies just after it
 // The pads enter softly: a raised-cosine fade-in over this share of an eighth.
 inline constexpr double kPadEntryEighths = 0.5;

@@ -31,7 +31,10 @@ void PlaceNote(Sound& out, CNoteSynth& synth, const SampleRequest& request, long
 void FinishSample(Sound& out, const SampleRequest& request) {
   const bool pad = request.family == Family::kStrings || request.family == Family::kVoices;
   if (!pad) FadeInStart(out, kStartFadeFrames);
-  ReleaseEnd(out, kEndReleaseFrames, kEndSilentFrames);
+  const int ringOut = std::min(request.eighthFrames, request.frames / 2);
+  // A riff's notes are damped where the track may cut them: its end keeps that shape.
+  const double lift = request.family == Family::kRhythmFigure ? 0.0 : kReleaseLiftDb;
+  ReleaseEnd(out, ringOut - kEndSilentFrames, kEndSilentFrames, lift);
 }
 
 int MelodyPreRollFrames(int tempo) {

@@ -5,8 +5,9 @@
 // sets each family's level (FamilyPeakDb). Every sample has the attack of its first note at
 // frame 0 (the melody notes a little later, where the piano track's earlier start puts the
 // beat): notes that speak slowly are struck before the sample begins and kept from there. Every
-// sample ends in silence: its last eighth only rings out (the synthesizer's release), closing
-// over 50 ms at a steady rate in dB, and its last 10 ms are zeros. Mapping of note numbers and the instruments: music_design.h.
+// sample ends in silence: its last eighth only rings out (the synthesizer's release), never
+// slower than a steady fall in dB to nothing (ReleaseEnd), and its last 10 ms are zeros.
+// Mapping of note numbers and the instruments: music_design.h.
 #pragma once
 
 #include "tools/note_synth.h"
@@ -49,9 +50,10 @@ Sound RenderDrumLoop(CNoteSynth& synth, const SampleRequest& request);
 void PlaceNote(Sound& out, CNoteSynth& synth, const SampleRequest& request, long beat, const NoteSpec& note,
                long stopAt = -1, int fadeFrames = kEndFadeFrames);
 // Gives a sample its start and end: a fade-in of kStartFadeFrames over whatever a note struck
-// before the start left there, and after the synthesizer's own release in its last eighth, a
-// closing fall over kEndReleaseFrames and kEndSilentFrames of silence. Pads keep their own soft
-// entry.
+// before the start left there, and its last eighth a release (ReleaseEnd: the synthesizer's
+// own, held under a steady fall to nothing) ending in kEndSilentFrames of silence. A track that
+// lets a sample's last eighth ring into the tail of a piece thus ends it without a cut. Pads
+// keep their own soft entry.
 void FinishSample(Sound& out, const SampleRequest& request);
 // Frames between a melody sample's start and its attack: the piano track starts its samples one
 // pad minus its own lead-in (31 ms at tempo 60, 21 ms at 90) before the other tracks.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/wave_format.h"
+
 namespace archives {
 
 namespace {
@@ -46,14 +48,51 @@ void FadeOutFrom(Sound& s, long start, int frames) {
   }
 }
 
-void ReleaseEnd(Sound& s, int releaseFrames, int silentFrames) {
+void ReleaseEnd(Sound& s, int releaseFrames, int silentFrames, double liftDb) {
   const long n = static_cast<long>(s.size());
   const long silentFrom = std::max(0L, n - silentFrames);
   const long from = std::max(0L, silentFrom - releaseFrames);
-  const double floor = std::pow(10.0, -kReleaseFallDb / 20.0);
-  for (long i = from; i < silentFrom; ++i) {
-    const double decay = std::pow(floor, static_cast<double>(i - from + 1) / static_cast<double>(silentFrom - from));
-    s[static_cast<size_t>(i)] *= static_cast<float>((decay - floor) / (1.0 - floor));
+  const long span = silentFrom - from;
+  if (span > 0) {
+    // The level per block of kReleaseBlockFrames, the first block ending where the release begins.
+    const long block = kReleaseBlockFrames;
+    const long blocks = (span + block - 1) / block;
+    auto rms = [&](long a) {
+      double sum = 0.0;
+      long count = 0;
+      for (long i = std::max(0L, a); i < std::min(n, a + block); ++i, ++count) sum += s[static_cast<size_t>(i)] * s[static_cast<size_t>(i)];
+      return count > 0 ? std::sqrt(sum / static_cast<double>(count)) : 0.0;
+    };
+    double start = rms(from - block);
+    std::vector<double> level(static_cast<size_t>(blocks));
+    for (long k = 0; k < blocks; ++k) {
+      level[static_cast<size_t>(k)] = rms(from + k * block);
+      start = std::max(start, level[static_cast<size_t>(k)]);
+    }
+    // The ceiling: the tracks' release curve from the loudest level of the release.
+    auto ceiling = [&](double x) { return start * std::pow(10.0, wave::ReleaseDb(std::min(x, 1.0)) / 20.0); };
+    // Each block's gain holds it under the ceiling at the block's middle; between middles the
+    // gain moves in a straight line, so the shaping adds no step.
+    std::vector<double> gain(static_cast<size_t>(blocks));
+    for (long k = 0; k < blocks; ++k) {
+      const double x = (static_cast<double>(k * block) + 0.5 * block) / static_cast<double>(span);
+      const double lv = level[static_cast<size_t>(k)];
+      // A block that has died away faster than the curve is lifted back onto it, by at most
+      // liftDb, unless it is as good as silent: every part of a piece then fades at the same
+      // rate where the piece ends, and two of them never cancel into a sudden dip.
+      const double lift = lv > start * DbToGain(-kReleaseSilentDb) ? DbToGain(liftDb) : 1.0;
+      gain[static_cast<size_t>(k)] = lv > 0.0 ? std::min(ceiling(x) / lv, lift) : 1.0;
+    }
+    for (long i = from; i < silentFrom; ++i) {
+      const double at = static_cast<double>(i - from) / block - 0.5;
+      const long k = std::clamp(static_cast<long>(std::floor(at)), 0L, blocks - 1);
+      const long k1 = std::min(k + 1, blocks - 1);
+      const double t = std::clamp(at - static_cast<double>(k), 0.0, 1.0);
+      double g = gain[static_cast<size_t>(k)] + t * (gain[static_cast<size_t>(k1)] - gain[static_cast<size_t>(k)]);
+      // The last block closes to 0 in a straight line, whatever the blocks let through.
+      g *= std::min(1.0, static_cast<double>(silentFrom - i) / static_cast<double>(block));
+      s[static_cast<size_t>(i)] *= static_cast<float>(g);
+    }
   }
   for (long i = silentFrom; i < n; ++i) s[static_cast<size_t>(i)] = 0.0f;
 }

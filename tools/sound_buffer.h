@@ -23,10 +23,15 @@ void FadeInStart(Sound& s, int frames);
 // Multiplies the frames from start on by a raised-cosine ramp that reaches 0 after frames
 // frames, and clears everything after it.
 void FadeOutFrom(Sound& s, long start, int frames);
-// Ends s with a closing fall: the releaseFrames before its last silentFrames fall by
-// kReleaseFallDb at a steady rate in dB, lowered to reach 0, and the last silentFrames are 0.
-void ReleaseEnd(Sound& s, int releaseFrames, int silentFrames);
-inline constexpr double kReleaseFallDb = 60.0;
+// Ends s with a release: over the releaseFrames before its last silentFrames, its level (RMS
+// per kReleaseBlockFrames) follows the tracks' release curve (wave::ReleaseDb) from the loudest
+// level of that span: held down to it, or lifted onto it by at most liftDb where the sound dies
+// away faster on its own (a block more than kReleaseSilentDb under the start is left as it is).
+// Its last block closes to 0 in a straight line; the last silentFrames are 0.
+void ReleaseEnd(Sound& s, int releaseFrames, int silentFrames, double liftDb);
+inline constexpr double kReleaseLiftDb = 12.0;
+inline constexpr double kReleaseSilentDb = 60.0;
+inline constexpr int kReleaseBlockFrames = 441;  // 10 ms
 // Removes a constant offset: a first-order high-pass at cornerHz (a DC blocker).
 void BlockDc(Sound& s, double cornerHz, int sampleRate);
 // Takes the mean of s out under a Hann window spread over its sounding frames (those before the

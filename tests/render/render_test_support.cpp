@@ -7,6 +7,7 @@
 
 #include <ostream>
 
+#include "render/wave_format.h"
 #include "support/fixtures.h"
 
 namespace rendertest {
@@ -51,11 +52,11 @@ std::vector<Run> DecodeRunsReleased(const std::string& path, long long from, lon
     const double got = static_cast<int16_t>(samples[first + k]);
     const double ratio = got / marker;
     const double slack = 2.0 / std::abs(marker);  // truncation of the scaled sample
-    const double halfway = gain * std::pow(10.0, -15.0 / 20.0);
+    const double halfway = gain * std::pow(10.0, wave::ReleaseDb(0.5) / 20.0);
     if (k == 0 && std::abs(ratio - gain) > slack) fault = "does not start at the note's level";
     if (ratio > lastRatio + slack || ratio < -slack) fault = "rises or changes sign";
-    if (k == count / 2 && (ratio > 2.0 * halfway + slack || ratio < 0.5 * halfway - slack))
-      fault = "is not 15 dB down halfway";
+    if (k == count / 2 && (ratio > 1.1 * halfway + slack || ratio < 0.9 * halfway - slack))
+      fault = "is not on the release curve halfway";
     if (k + 1 == count && std::abs(got) > 1.0) fault = "does not end at 0";
     if (!fault.empty()) fault = "release sample " + std::to_string(k) + " " + fault;
     lastRatio = ratio;

@@ -39,7 +39,8 @@ std::vector<Run> DecodeRuns(const std::string& path);
 
 // For a track whose last sound is released into its tail: bytes [from, from + bytes) of its
 // data must be entry's samples from its byte entryFrom on, scaled by gain and by a fall
-// that starts at 1, never rises, stands 15 dB down (+-6) halfway and ends at 0. fault names the
+// that starts at 1, never rises, stands on the release curve (wave::ReleaseDb, +-10 %) halfway
+// and ends at 0. fault names the
 // first sample that breaks this (empty when none). Returns the runs of the data with that
 // stretch read as silence, so that a Layout pins the rest of the track.
 std::vector<Run> DecodeRunsReleased(const std::string& path, long long from, long long bytes,

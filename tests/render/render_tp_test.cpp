@@ -26,7 +26,7 @@ int TP(int n, const char* name, int len, int tempo = 60) {
 
 }  // namespace
 
-TEST(RenderTP, TwoVoicesWithLeadInOverhangsAndTheLastNoteReleasedIntoTheTail) {
+TEST(RenderTP, TwoVoicesWithLeadInOverhangsAndTheLastNoteRingingOutIntoTheTail) {
   fixtures::ScratchDir dir;
   CComposer c;
   SetPlan(c, kTwoBars, 60, dir.Path());
@@ -36,17 +36,16 @@ TEST(RenderTP, TwoVoicesWithLeadInOverhangsAndTheLastNoteReleasedIntoTheTail) {
 
   // Voice 0: notes 1, 3, 5, 7 ring one eighth longer, the rests after them are one eighth
   // shorter (0 bytes after a one-eighth note); the last note of the piece holds its length and
-  // then dies away over one eighth of the tail, which stays as long as it was.
-  std::string fault;
+  // plays its ringing eighth (every sample's release to silence) on into the tail, which stays
+  // as long as it was.
   const auto voice0 = Layout({{0, 41364},
                               {TP(1, "C_1", 2), 3 * e},
                               {TP(5, "E_1", 1), 2 * e},
                               {0, 3 * e},
                               {TP(8, "G_1", 3), 4 * e},
-                              {TP(1, "C_1", 4), 4 * e},
-                              {0, 46834 + 2}});  // the file is zero-filled to its header's size
-  EXPECT_EQ(DecodeRunsReleased(c.m_strTempTP[0], 41364 + 16 * e, e, TP(1, "C_1", 4), 4 * e, 1.0, fault), voice0);
-  EXPECT_EQ(fault, "");
+                              {TP(1, "C_1", 4), 5 * e},
+                              {0, 46834 + 2 - e}});  // the file is zero-filled to its header's size
+  EXPECT_EQ(DecodeRuns(c.m_strTempTP[0]), voice0);
   // Voice 1 starts with a rest of the full first length; the black key sounds like any other;
   // its last event is a rest, one eighth shorter.
   const auto voice1 = Layout({{0, 41364 + 2 * e},
@@ -69,16 +68,14 @@ TEST(RenderTP, Tempo90PlaysItsOwnNotesOnTheNinetyGrid) {
   SetPlan(c, kTwoBars, 90, dir.Path());
   ASSERT_EQ(c.RenderTP(MarkerArchive("Data0.dat")), render::kRenderOk);
   constexpr int e90 = kEighth90;
-  std::string fault;
-  EXPECT_EQ(DecodeRunsReleased(c.m_strTempTP[0], 27518 + 16 * e90, e90, TP(1, "C_1", 4, 90), 4 * e90, 1.0, fault),
+  EXPECT_EQ(DecodeRuns(c.m_strTempTP[0]),
             Layout({{0, 27518},
                                                   {TP(1, "C_1", 2, 90), 3 * e90},
                                                   {TP(5, "E_1", 1, 90), 2 * e90},
                                                   {0, 3 * e90},
                                                   {TP(8, "G_1", 3, 90), 4 * e90},
-                                                  {TP(1, "C_1", 4, 90), 4 * e90},
-                                                  {0, 31222}}));
-  EXPECT_EQ(fault, "");
+                                                  {TP(1, "C_1", 4, 90), 5 * e90},
+                                                  {0, 31222 - e90}}));
   EXPECT_EQ(DecodeRuns(c.m_strTempTP[1]), Layout({{0, 27518 + 2 * e90},
                                                   {TP(2, "C#1", 1, 90), 2 * e90},
                                                   {TP(6, "F_1", 4, 90), 5 * e90},
@@ -117,11 +114,8 @@ TEST(RenderTP, LevelsScaleNotesWhenPianoIntensityIsOn) {
   expectLevel(c.m_strTempTP[0], lead, TP(1, "C_1", 2), 3 * e / 2, 0.36);
   expectLevel(c.m_strTempTP[0], lead + 3 * e / 2, TP(5, "E_1", 1), 2 * e / 2, 1.0);
   expectLevel(c.m_strTempTP[0], lead + 8 * e / 2, TP(8, "G_1", 3), 4 * e / 2, 0.92);
-  expectLevel(c.m_strTempTP[0], lead + 12 * e / 2, TP(1, "C_1", 4), 4 * e / 2, 0.76);
-  // The last note dies away from its own level.
-  std::string fault;
-  DecodeRunsReleased(c.m_strTempTP[0], 41364 + 16 * e, e, TP(1, "C_1", 4), 4 * e, 0.76, fault);
-  EXPECT_EQ(fault, "");
+  // The last note rings out into the tail at its own level.
+  expectLevel(c.m_strTempTP[0], lead + 12 * e / 2, TP(1, "C_1", 4), 5 * e / 2, 0.76);
   // Voice 1: the fourth note at level 08, the sixth at 03.
   expectLevel(c.m_strTempTP[1], lead + 4 * e / 2, TP(6, "F_1", 4), 5 * e / 2, 0.44);
   expectLevel(c.m_strTempTP[1], lead + 11 * e / 2, TP(13, "C_2", 1), 2 * e / 2, 0.84);
@@ -138,10 +132,7 @@ TEST(RenderTP, ComplexVariantsWrapAfterTheFifthSlot) {
   const int note = TP(1, "C_1", 1);
   const std::pair<int, long long> ring = {note, 2 * e};
   EXPECT_EQ(DecodeRuns(c.m_strTempTP[0]), Layout({{0, 41364}, ring, ring, ring, ring, {0, 46834 + 2}}));
-  std::string fault;
-  EXPECT_EQ(DecodeRunsReleased(c.m_strTempTP[1], 41364 + 8 * e, e, note, e, 1.0, fault),
-            Layout({{0, 41364 + e}, ring, ring, ring, {note, e}, {0, 46834 + 2}}));
-  EXPECT_EQ(fault, "");
+  EXPECT_EQ(DecodeRuns(c.m_strTempTP[1]), Layout({{0, 41364 + e}, ring, ring, ring, ring, {0, 46834 + 2 - e}}));
 }
 
 TEST(RenderTP, ATruncatedArchiveGivesAShortCopyAndReleasesEveryHandle) {
