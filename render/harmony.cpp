@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "compose/pitch_names.h"
+#include "render/sample_music.h"
 
 namespace harmony {
 
@@ -15,6 +16,11 @@ constexpr int kBeatEighths = 4;     // the bass's strong beats: 1 and 3
 constexpr int kShortestBass = 2;    // eighths
 constexpr int kLongestBass = 5;
 constexpr int kBassRestrike = 4;    // a longer note is struck again after this many eighths
+// A pad voicing stands in the melody's way while the melody note is no more than a whole tone
+// above its top voice; each such eighth of melody weighs as much as this many semitones of
+// voice movement when the pads choose their inversion.
+constexpr int kMaskReach = 2;
+constexpr int kMaskCost = 3;
 
 int KeyRoot(const std::string& noteCode) {
   if (noteCode.empty()) return 0;
@@ -219,21 +225,47 @@ std::array<int, 3> VoicingKeys(const Triad& triad, int inversion, int lowestKey)
   return keys;
 }
 
-std::vector<int> LeadVoices(const std::vector<Span>& spans, int lowestKey) {
+std::vector<MelodyNote> MelodyNotes(const std::vector<render::PlanBar>& bars) {
+  std::vector<MelodyNote> notes;
+  for (size_t b = 0; b < bars.size(); ++b) {
+    int at = static_cast<int>(b) * kEighthsPerBar;
+    for (size_t i = 0; i < bars[b].Events(); ++i) {
+      const int n = render::ParseNumber(bars[b].notes, 2 * i, 2);
+      const int len = std::max(0, bars[b].lengths[i] - '0');
+      if (n > 0 && len > 0) notes.push_back({at, len, music::MidiOfNote(n)});
+      at += len;
+    }
+  }
+  return notes;
+}
+
+namespace {
+
+// Eighths of melody that a voicing of span stands in the way of.
+int MaskedEighths(const Span& span, const std::array<int, 3>& keys, const std::vector<MelodyNote>& melody) {
+  int masked = 0;
+  for (const MelodyNote& note : melody) {
+    const int overlap = std::min(note.start + note.length, span.start + span.length) - std::max(note.start, span.start);
+    if (overlap > 0 && note.key <= keys[2] + kMaskReach) masked += overlap;
+  }
+  return masked;
+}
+
+}  // namespace
+
+std::vector<int> LeadVoices(const std::vector<Span>& spans, int lowestKey, const std::vector<MelodyNote>& melody) {
   std::vector<int> inversions;
   std::array<int, 3> previous{};
   for (size_t i = 0; i < spans.size(); ++i) {
     int chosen = 0;
-    if (i > 0) {
-      int least = -1;
-      for (int inversion = 0; inversion < 3; ++inversion) {
-        const auto keys = VoicingKeys(spans[i].triad, inversion, lowestKey);
-        int moved = 0;
-        for (int v = 0; v < 3; ++v) moved += std::abs(keys[v] - previous[v]);
-        if (least < 0 || moved < least) {
-          least = moved;
-          chosen = inversion;
-        }
+    int least = -1;
+    for (int inversion = 0; inversion < 3; ++inversion) {
+      const auto keys = VoicingKeys(spans[i].triad, inversion, lowestKey);
+      int cost = kMaskCost * MaskedEighths(spans[i], keys, melody);
+      for (int v = 0; i > 0 && v < 3; ++v) cost += std::abs(keys[v] - previous[v]);
+      if (least < 0 || cost < least) {
+        least = cost;
+        chosen = inversion;
       }
     }
     inversions.push_back(chosen);
@@ -242,9 +274,10 @@ std::vector<int> LeadVoices(const std::vector<Span>& spans, int lowestKey) {
   return inversions;
 }
 
-std::vector<PadChord> PadLine(const std::vector<Span>& spans, int maxLength, int lowestKey) {
+std::vector<PadChord> PadLine(const std::vector<Span>& spans, int maxLength, int lowestKey,
+                              const std::vector<MelodyNote>& melody) {
   const std::vector<Span> pads = SplitSpans(spans, maxLength);
-  const std::vector<int> inversions = LeadVoices(pads, lowestKey);
+  const std::vector<int> inversions = LeadVoices(pads, lowestKey, melody);
   std::vector<PadChord> line;
   for (size_t i = 0; i < pads.size(); ++i) line.push_back({pads[i], inversions[i]});
   return line;

@@ -105,9 +105,19 @@ std::vector<Span> SplitSpans(const std::vector<Span>& spans, int maxLength);
 // the fifth. The lowest key is the first MIDI key at or above lowestKey with that pitch class;
 // the other two follow upwards within the octave.
 std::array<int, 3> VoicingKeys(const Triad& triad, int inversion, int lowestKey);
+// A note of the plan's melody: eighths from the first bar's start, its length and MIDI key.
+struct MelodyNote {
+  int start = 0;
+  int length = 0;
+  int key = 0;
+  bool operator==(const MelodyNote&) const = default;
+};
+std::vector<MelodyNote> MelodyNotes(const std::vector<render::PlanBar>& bars);
 // The inversion for each span that moves the voices least from the span before (summed key
-// distances, ties to the lower inversion); the first span takes root position.
-std::vector<int> LeadVoices(const std::vector<Span>& spans, int lowestKey);
+// distances) and stands least in the melody's way: every eighth of melody no more than a whole
+// tone above the voicing's top counts as three semitones of movement. Ties go to the lower
+// inversion.
+std::vector<int> LeadVoices(const std::vector<Span>& spans, int lowestKey, const std::vector<MelodyNote>& melody = {});
 
 // One chord of a pad line: a span no longer than the pad's held length, voiced.
 struct PadChord {
@@ -116,8 +126,10 @@ struct PadChord {
   std::array<int, 3> Keys(int lowestKey) const { return VoicingKeys(span.triad, inversion, lowestKey); }
 };
 // The pad line over the harmony: the spans split at maxLength eighths, each led from the one
-// before (LeadVoices). The strings and voices tracks and their MIDI parts both lay it out.
-std::vector<PadChord> PadLine(const std::vector<Span>& spans, int maxLength, int lowestKey);
+// before and out of the melody's way (LeadVoices). The strings and voices tracks and their MIDI
+// parts both lay it out.
+std::vector<PadChord> PadLine(const std::vector<Span>& spans, int maxLength, int lowestKey,
+                              const std::vector<MelodyNote>& melody);
 
 // One note of the bass line: the root of the harmony, held length eighths (2 .. 5).
 struct BassNote {

@@ -200,7 +200,8 @@ std::vector<Note> BassNotes(const CComposer& c, const PieceTracks& t) {
 std::vector<Note> PadNotes(const CComposer& c, const PieceTracks& t, int lowestKey, int velocity) {
   const long long start = PadTicks(c);
   std::vector<Note> notes;
-  for (const harmony::PadChord& pad : harmony::PadLine(SustainedHarmony(c, t), kPadHeldEighths, lowestKey)) {
+  const auto melody = harmony::MelodyNotes(PlanOf(c));
+  for (const harmony::PadChord& pad : harmony::PadLine(SustainedHarmony(c, t), kPadHeldEighths, lowestKey, melody)) {
     for (const int key : pad.Keys(lowestKey)) {
       notes.push_back({start + pad.span.start * kTicksPerEighth, pad.span.length * kTicksPerEighth, key, velocity});
     }

@@ -24,12 +24,14 @@ struct SustainedNote {
 };
 
 // Lays the notes of a track over the harmony.
-using NoteLayout = std::function<std::vector<SustainedNote>(const CComposer&, const std::vector<harmony::Span>&)>;
+using NoteLayout = std::function<std::vector<SustainedNote>(const CComposer&, const std::vector<harmony::Span>&,
+                                                              const std::vector<harmony::MelodyNote>&)>;
 using OffsetLookup = int (CSampleCatalog::*)(const std::string&) const;
 
 std::string RootName(const CComposer& c, int p) { return c.m_noteNames[p].substr(0, 2); }
 
-std::vector<SustainedNote> BassNotes(const CComposer& c, const std::vector<harmony::Span>& spans) {
+std::vector<SustainedNote> BassNotes(const CComposer& c, const std::vector<harmony::Span>& spans,
+                                     const std::vector<harmony::MelodyNote>&) {
   std::vector<SustainedNote> notes;
   for (const harmony::BassNote& bass : harmony::BassLine(spans)) {
     const int n = bass.root + render::kBassLowestNote - 1;
@@ -41,9 +43,10 @@ std::vector<SustainedNote> BassNotes(const CComposer& c, const std::vector<harmo
 }
 
 NoteLayout PadNotes(const char* family, int lowestKey) {
-  return [family, lowestKey](const CComposer& c, const std::vector<harmony::Span>& spans) {
+  return [family, lowestKey](const CComposer& c, const std::vector<harmony::Span>& spans,
+                             const std::vector<harmony::MelodyNote>& melody) {
     std::vector<SustainedNote> notes;
-    for (const harmony::PadChord& pad : harmony::PadLine(spans, kPadHeldEighths, lowestKey)) {
+    for (const harmony::PadChord& pad : harmony::PadLine(spans, kPadHeldEighths, lowestKey, melody)) {
       const harmony::Triad& t = pad.span.triad;
       notes.push_back({pad.span.start, pad.span.length,
                        Format("%s%.2d_%s%s_%.3d_L%.2d_I%d.wav", family, t.root, RootName(c, t.root).c_str(),
@@ -66,7 +69,7 @@ class CSustainedRenderer {
       if (PumpAndCheckAbort(m_c)) return kRenderAborted;
       bars.push_back(NextPlanBar(m_c, 100));
     }
-    m_notes = m_layout(m_c, PieceHarmony(m_c, bars, m_c.m_strHand == "F", m_catalog));
+    m_notes = m_layout(m_c, PieceHarmony(m_c, bars, m_c.m_strHand == "F", m_catalog), harmony::MelodyNotes(bars));
 
     m_c.m_hArchive = platform::OpenExisting(archivePath);
     if (!platform::IsOpen(m_c.m_hArchive)) {

@@ -98,6 +98,13 @@ TEST(Harmony, PadsMoveToTheNearestInversionAndSpeakAgainAfterTwoBars) {
   const std::vector<Span> spans = {{0, 8, {1, kMaj}}, {8, 8, {6, kMaj}}, {16, 8, {8, kMaj}}, {24, 8, {1, kMaj}}};
   EXPECT_EQ(harmony::LeadVoices(spans, 52), (std::vector<int>{0, 2, 1, 0}));
   EXPECT_EQ(harmony::VoicingKeys({6, kMaj}, 2, 52), (std::array<int, 3>{60, 65, 69}));
+  // Out of the melody's way: under a D#4 (notes 01 and 28 of a bar: C2, then D#4 for six
+  // eighths) the C chord takes its first inversion, E3 G3 C4, whose top lies more than a whole
+  // tone below; a melody from C5 up leaves root position (C4 E4 G4) where it is.
+  const auto melody = harmony::MelodyNotes({{"0128", "26"}});
+  EXPECT_EQ(melody, (std::vector<harmony::MelodyNote>{{0, 2, 36}, {2, 6, 63}}));
+  EXPECT_EQ(harmony::LeadVoices({spans[0]}, 52, melody), std::vector<int>{1});
+  EXPECT_EQ(harmony::LeadVoices({spans[0]}, 52, {{0, 8, 72}}), std::vector<int>{0});
   EXPECT_EQ(harmony::SplitSpans({{0, 40, {1, kMaj}}}, 16),
             (std::vector<Span>{{0, 16, {1, kMaj}}, {16, 16, {1, kMaj}}, {32, 8, {1, kMaj}}}));
 }
