@@ -23,7 +23,7 @@ namespace {
 
 struct FamilyWorst {
   int samples = 0;
-  double dc = 0.0, endDb = -200.0, attackMs = 0.0, cents = 0.0;
+  double dc = 0.0, endDb = -200.0, ringFallDb = 0.0, attackMs = 0.0, cents = 0.0;
   int pitched = 0;
 };
 
@@ -59,6 +59,7 @@ int WalkArchives(const std::string& dir, bool list) {
       ++w.samples;
       if (std::fabs(s.dc) > std::fabs(w.dc)) w.dc = s.dc;
       w.endDb = std::max(w.endDb, s.endDb);
+      w.ringFallDb = std::max(w.ringFallDb, s.ringFallDb);
       const double attack = s.timed ? s.attackMs - s.expectedAttackMs : 0.0;
       if (std::fabs(attack) > std::fabs(w.attackMs)) w.attackMs = attack;
       if (s.pitched) {
@@ -68,8 +69,9 @@ int WalkArchives(const std::string& dir, bool list) {
       if (list) {
         std::string tuning;
         for (const auto& [key, cents] : s.keyCents) tuning += " " + std::to_string(key) + ":" + std::to_string(cents);
-        std::printf("%s\t%s\tdc %.2e\tend %.1f dBFS\tattack %+.1f ms\ttuning%s\n", archive.fileName, name.c_str(),
-                    s.dc, s.endDb, attack, tuning.empty() ? " -" : tuning.c_str());
+        std::printf("%s\t%s\tdc %.2e\tend %.1f dBFS\trelease fall %.1f dB\tattack %+.1f ms\ttuning%s\n",
+                    archive.fileName, name.c_str(), s.dc, s.endDb, s.ringFallDb, attack,
+                    tuning.empty() ? " -" : tuning.c_str());
       }
     }
     std::fclose(f);
@@ -78,10 +80,11 @@ int WalkArchives(const std::string& dir, bool list) {
     std::fprintf(stderr, "vorsk_sound_report: no archive in %s\n", dir.c_str());
     return 1;
   }
-  std::printf("family\tsamples\tworst DC\tloudest end (last 10 ms)\tworst attack offset\tworst tuning (of)\n");
+  std::printf("family\tsamples\tworst DC\tloudest end (last 10 ms)\tsteepest release (dB in 50 ms)\t"
+              "worst attack offset\tworst tuning (of)\n");
   for (const auto& [family, w] : worst)
-    std::printf("%s\t%d\t%.2e\t%.1f dBFS\t%+.1f ms\t%+.1f cents (%d)\n", family.c_str(), w.samples, w.dc, w.endDb,
-                w.attackMs, w.cents, w.pitched);
+    std::printf("%s\t%d\t%.2e\t%.1f dBFS\t%.1f dB\t%+.1f ms\t%+.1f cents (%d)\n", family.c_str(), w.samples, w.dc,
+                w.endDb, w.ringFallDb, w.attackMs, w.cents, w.pitched);
   return 0;
 }
 
