@@ -223,6 +223,32 @@ std::vector<double> PeakEnvelope(const std::vector<double>& x, size_t window) {
   return env;
 }
 
+std::vector<double> LevelsDb(const std::vector<double>& x, size_t from, double gain) {
+  std::vector<double> levels;
+  for (size_t i = from; i + kLevelWindow <= x.size(); i += kLevelHop) {
+    double sum = 0.0;
+    for (size_t k = i; k < i + kLevelWindow; ++k) sum += x[k] * x[k];
+    const double rms = std::fabs(gain) * std::sqrt(sum / kLevelWindow);
+    levels.push_back(20.0 * std::log10(std::max(rms, 1e-10)));
+  }
+  return levels;
+}
+
+double LargestFallDb(const std::vector<double>& levels, double floorDb, size_t* at) {
+  double worst = 0.0;
+  for (size_t i = 0; i < levels.size(); ++i) {
+    if (levels[i] <= floorDb) continue;
+    for (size_t j = i + 1; j < levels.size() && j <= i + kLevelFallSpan; ++j) {
+      const double fall = levels[i] - std::max(levels[j], -100.0);
+      if (fall > worst) {
+        worst = fall;
+        if (at) *at = i;
+      }
+    }
+  }
+  return worst;
+}
+
 double Mean(const std::vector<double>& x) {
   double sum = 0.0;
   for (const double v : x) sum += v;

@@ -58,6 +58,16 @@ size_t HalfRiseFrame(const std::vector<double>& x, size_t limit);
 // rises as soon as the signal does and does not ripple for periods shorter than the window.
 std::vector<double> PeakEnvelope(const std::vector<double>& x, size_t window);
 
+// The short-time level of gain x x from frame from on, in dBFS: the RMS of 10 ms windows
+// (kLevelWindow) every 1 ms (kLevelHop), -200 for silence.
+constexpr size_t kLevelWindow = 441, kLevelHop = 44;
+std::vector<double> LevelsDb(const std::vector<double>& x, size_t from, double gain = 1.0);
+// The largest fall of such levels within 50 ms (kLevelFallSpan hops), counted from any level
+// above floorDb and down to no lower than -100 dBFS; at (when given) is the index of the level
+// it falls from. 0 when none falls.
+constexpr size_t kLevelFallSpan = 50;
+double LargestFallDb(const std::vector<double>& levels, double floorDb, size_t* at = nullptr);
+
 // Mean of x (the DC offset, full scale 1.0 for samples scaled to it).
 double Mean(const std::vector<double>& x);
 

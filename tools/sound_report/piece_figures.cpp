@@ -151,19 +151,9 @@ double Rms(const Signal& x, size_t from, size_t to) {
 double EndStep(const Signal& x, double gain, double& at, double seconds = 2.0) {
   const auto last = static_cast<size_t>(seconds * kRate);
   const size_t from = x.size() > last ? x.size() - last : 0;
-  std::vector<double> level;
-  for (size_t i = from; i + 441 <= x.size(); i += 44) level.push_back(Db(std::fabs(gain) * Rms(x, i, i + 441)));
-  double worst = 0.0;
-  for (size_t i = 0; i < level.size(); ++i) {
-    if (level[i] <= -50.0) continue;
-    for (size_t j = i + 1; j < level.size() && j <= i + 50; ++j) {
-      const double fall = level[i] - std::max(level[j], -100.0);
-      if (fall > worst) {
-        worst = fall;
-        at = static_cast<double>(x.size() - (from + 44 * i)) / kRate;
-      }
-    }
-  }
+  size_t start = 0;
+  const double worst = analysis::LargestFallDb(analysis::LevelsDb(x, from, gain), -50.0, &start);
+  if (worst > 0.0) at = static_cast<double>(x.size() - (from + analysis::kLevelHop * start)) / kRate;
   return worst;
 }
 

@@ -68,26 +68,14 @@ std::vector<int> SustainedKeys(const std::string& name) {
 
 namespace {
 
-// The sample's release: in its last eighth, the largest fall of the 10 ms level (hop 1 ms)
-// within 50 ms, from any level above -60 dBFS and no more than 30 dB under the loudest of that
-// eighth.
+// The sample's release: in its last eighth, the largest fall of the 10 ms level within 50 ms,
+// from any level above -60 dBFS and no more than 30 dB under the loudest of that eighth.
 double RingFallDb(const std::vector<double>& x, size_t eighth) {
-  constexpr size_t kWindow = 441, kHop = 44, kSpan = 50;  // 10 ms, 1 ms, 50 hops
   constexpr double kRange = 30.0, kFloorDb = -60.0;
-  if (x.size() < eighth + kWindow) return 0.0;
-  std::vector<double> level;
-  for (size_t i = x.size() - eighth; i + kWindow <= x.size(); i += kHop) {
-    double sum = 0.0;
-    for (size_t k = i; k < i + kWindow; ++k) sum += x[k] * x[k];
-    level.push_back(10.0 * std::log10(sum / kWindow + 1e-20));
-  }
-  const double loudest = *std::max_element(level.begin(), level.end());
-  double worst = 0.0;
-  for (size_t i = 0; i < level.size(); ++i) {
-    if (level[i] < loudest - kRange || level[i] < kFloorDb) continue;
-    for (size_t j = i + 1; j < level.size() && j <= i + kSpan; ++j) worst = std::max(worst, level[i] - level[j]);
-  }
-  return worst;
+  if (x.size() < eighth + analysis::kLevelWindow) return 0.0;
+  const std::vector<double> levels = analysis::LevelsDb(x, x.size() - eighth);
+  const double loudest = *std::max_element(levels.begin(), levels.end());
+  return analysis::LargestFallDb(levels, std::max(kFloorDb, loudest - kRange));
 }
 
 }  // namespace

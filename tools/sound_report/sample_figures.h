@@ -14,7 +14,7 @@ struct SampleFigures {
   double endDb = -200.0;         // peak of the last 10 ms, dBFS
   double ringFallDb = 0.0;       // its release: the largest fall of the 10 ms level within 50 ms
                                  // in the last eighth, from levels within 30 dB of its loudest
-                                 // and above -60 dBFS
+                                 // and above -60 dBFS (analysis::LargestFallDb)
   double attackMs = 0.0;         // the attack (analysis::HalfRiseFrame) after the sample's start
   double expectedAttackMs = 0.0; // where the design puts it
   bool timed = false;            // whether the attack is held to a place (pads enter softly)
