@@ -241,12 +241,17 @@ std::vector<MelodyNote> MelodyNotes(const std::vector<render::PlanBar>& bars) {
 
 namespace {
 
-// Eighths of melody that a voicing of span stands in the way of.
+// Eighths of melody that a voicing of span stands in the way of. The melody is in start order
+// and a note lasts at most one length digit (9 eighths): only the notes from there can overlap.
 int MaskedEighths(const Span& span, const std::array<int, 3>& keys, const std::vector<MelodyNote>& melody) {
+  constexpr int kLongestNote = 9;
+  const int end = span.start + span.length;
+  auto note = std::partition_point(melody.begin(), melody.end(),
+                                   [&span](const MelodyNote& n) { return n.start + kLongestNote <= span.start; });
   int masked = 0;
-  for (const MelodyNote& note : melody) {
-    const int overlap = std::min(note.start + note.length, span.start + span.length) - std::max(note.start, span.start);
-    if (overlap > 0 && note.key <= keys[2] + kMaskReach) masked += overlap;
+  for (; note != melody.end() && note->start < end; ++note) {
+    const int overlap = std::min(note->start + note->length, end) - std::max(note->start, span.start);
+    if (overlap > 0 && note->key <= keys[2] + kMaskReach) masked += overlap;
   }
   return masked;
 }

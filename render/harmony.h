@@ -112,6 +112,7 @@ struct MelodyNote {
   int key = 0;
   bool operator==(const MelodyNote&) const = default;
 };
+// The plan's melody notes (rests left out), in start order.
 std::vector<MelodyNote> MelodyNotes(const std::vector<render::PlanBar>& bars);
 // The inversion for each span that moves the voices least from the span before (summed key
 // distances) and stands least in the melody's way: every eighth of melody no more than a whole
