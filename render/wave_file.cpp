@@ -1,5 +1,4 @@
 // The wave primitives of CSampleCatalog: header writer and the range copies.
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
